@@ -1,0 +1,22 @@
+// The controlling terminal: the key wait at the end of a run and the console
+// interrupts. Private to the POSIX system.
+//
+// The key wait may change the terminal's settings; every end of the process
+// that these handlers see (SIGINT, SIGQUIT, SIGHUP, SIGTERM) and every stop
+// (SIGTSTP) puts them back first.
+#pragma once
+
+namespace ulpscope::platform {
+
+// Returns once a key press is pending on the controlling terminal, leaving it
+// there; at once where there is no terminal to wait on (no /dev/tty, or the
+// process is not in its foreground process group).
+void wait_for_key_on_terminal();
+
+// Control-C (SIGINT, status 0), control-BREAK (SIGQUIT, status 1) and window
+// close (SIGHUP, status 2) end the run with their diagnostic; SIGTERM ends it
+// by its default action and SIGTSTP stops it, both with the terminal restored.
+// A signal ignored at start stays ignored.
+void install_console_interrupts();
+
+}  // namespace ulpscope::platform

@@ -1,0 +1,339 @@
+// The layout interpreter and the four field renderers of formatted records.
+//
+// A record is built in one buffer and handed to its sink whole: the columns
+// from 1 to the furthest one written, then CR LF unless a line hold came.
+// Columns a tab skips hold blanks only if something is written after them,
+// which is why "x2 =x" stays five characters although its layout tabs to 14.
+// The buffer lives on the stack (512 characters, far more than any record of
+// the tool) and moves to the heap only for a longer record, so nothing is cut.
+#include "textio/format.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "textio/decimal.h"
+
+namespace ulpscope::textio {
+namespace {
+
+// Field widths beyond this are taken as this; no layout comes near it.
+constexpr int max_field_width = 32767;
+// Long enough for any number text before alignment (80 digits, sign, point,
+// exponent).
+constexpr std::size_t number_text_size = 2 * max_decimal_digits + 16;
+
+std::size_t fill(char* out, int width, char filler) {
+  if (width <= 0) return 0;
+  std::memset(out, filler, static_cast<std::size_t>(width));
+  return static_cast<std::size_t>(width);
+}
+
+// `text` right-aligned in `width` columns, or asterisks when it does not fit.
+std::size_t right_align(std::string_view text, int width, char* out) {
+  if (width <= 0) return 0;
+  const auto columns = static_cast<std::size_t>(width);
+  if (text.size() > columns) return fill(out, width, '*');
+  const std::size_t blanks = columns - text.size();
+  std::memset(out, ' ', blanks);
+  std::memcpy(out + blanks, text.data(), text.size());
+  return columns;
+}
+
+// `text` from the field's first column, then blanks (NaN and Infinity of the
+// scientific field start in its second column, after a blank).
+std::size_t left_align(std::string_view text, int width, char* out) {
+  if (width <= 0) return 0;
+  const auto columns = static_cast<std::size_t>(width);
+  if (text.size() > columns) return fill(out, width, '*');
+  std::memcpy(out, text.data(), text.size());
+  std::memset(out + text.size(), ' ', columns - text.size());
+  return columns;
+}
+
+// The positional form of the general field: right-aligned in the first w - 4
+// columns, four blanks after it.
+std::size_t place_positional(std::string_view text, int width, char* out) {
+  if (width < 4 || text.empty() || text.size() > static_cast<std::size_t>(width - 4)) {
+    return fill(out, width, '*');
+  }
+  right_align(text, width - 4, out);
+  std::memset(out + (width - 4), ' ', 4);
+  return static_cast<std::size_t>(width);
+}
+
+std::size_t render_general_positional(double value, int width, int digits, int integer_digits, char* out) {
+  std::array<char, number_text_size> text;
+  const int places = digits - integer_digits;
+  std::size_t length = write_positional_text(value, places, true, text.data());
+  // The "0" before the point goes only when the text would not fit with it.
+  if (integer_digits == 0 && length + 4 > static_cast<std::size_t>(std::max(width, 0))) {
+    length = write_positional_text(value, places, false, text.data());
+  }
+  return place_positional({text.data(), length}, width, out);
+}
+
+// ---- The record being built ----------------------------------------------
+
+class record_buffer {
+ public:
+  record_buffer() = default;
+  record_buffer(const record_buffer&) = delete;
+  record_buffer& operator=(const record_buffer&) = delete;
+
+  // Room for `width` characters at the position; the columns skipped since
+  // the furthest one written become blanks.
+  char* field_at_position(std::size_t width) {
+    reserve(std::max(position_ - 1 + width, furthest_) + record_terminator.size());
+    if (position_ - 1 > furthest_) std::memset(data_ + furthest_, ' ', position_ - 1 - furthest_);
+    return data_ + (position_ - 1);
+  }
+
+  void advance(std::size_t written) {
+    position_ += written;
+    if (written > 0) furthest_ = std::max(furthest_, position_ - 1);
+  }
+
+  void move_to_column(int column) { position_ = static_cast<std::size_t>(std::max(column, 1)); }
+  void hold() { held_ = true; }
+
+  // Hands the record to `sink` and starts the next one.
+  void deliver(record_sink& sink) {
+    reserve(furthest_ + record_terminator.size());
+    std::size_t length = furthest_;
+    if (!held_) {
+      std::memcpy(data_ + length, record_terminator.data(), record_terminator.size());
+      length += record_terminator.size();
+    }
+    sink.write_record({data_, length});
+    position_ = 1;
+    furthest_ = 0;
+    held_ = false;
+  }
+
+ private:
+  void reserve(std::size_t size) {
+    if (size <= capacity_) return;
+    const std::size_t grown = std::max(size, 2 * capacity_);
+    if (data_ == inline_storage_.data()) grown_storage_.assign(data_, furthest_);
+    grown_storage_.resize(grown, ' ');
+    data_ = grown_storage_.data();
+    capacity_ = grown;
+  }
+
+  std::array<char, 512> inline_storage_;
+  std::string grown_storage_;
+  char* data_ = inline_storage_.data();
+  std::size_t capacity_ = inline_storage_.size();
+  std::size_t position_ = 1;  // column of the next character
+  std::size_t furthest_ = 0;  // last column written; 0 for none
+  bool held_ = false;
+};
+
+// ---- The interpreter ------------------------------------------------------
+
+struct layout_run {
+  layout_run(record_sink& destination, std::span<const item> all_items, std::int32_t width)
+      : sink(destination), items(all_items), width_now(width) {}
+
+  record_sink& sink;
+  std::span<const item> items;
+  std::int32_t width_now;
+  std::size_t next_item = 0;
+  record_buffer record;
+};
+
+int field_width(const layout_item& field, std::int32_t width_now) {
+  const std::int32_t width = field.width == runtime_width ? width_now : field.width;
+  return static_cast<int>(std::clamp<std::int32_t>(width, 0, max_field_width));
+}
+
+bool kind_fits(layout_op op, item::kind kind) {
+  switch (op) {
+    case layout_op::text_field: return kind == item::kind::text;
+    case layout_op::integer_field: return kind == item::kind::integer;
+    default: return kind == item::kind::real;
+  }
+}
+
+// One data field for one item. An item of another kind than the field's
+// cannot be shown and fills the field with asterisks, like a value too wide.
+void write_data_field(layout_run& run, const layout_item& field, const item& value) {
+  const int width = field_width(field, run.width_now);
+  if (!kind_fits(field.op, value.type)) {
+    run.record.advance(fill(run.record.field_at_position(static_cast<std::size_t>(width)), width, '*'));
+    return;
+  }
+  const std::size_t room =
+      field.op == layout_op::text_field && width == 0 ? value.text.size() : static_cast<std::size_t>(width);
+  char* out = run.record.field_at_position(room);
+  std::size_t written = 0;
+  switch (field.op) {
+    case layout_op::text_field: written = render_text_field(value.text, width, out); break;
+    case layout_op::integer_field: written = render_integer_field(value.integer, width, out); break;
+    case layout_op::scientific_field:
+      written = render_scientific_field(value.real, width, field.digits, field.letter, out);
+      break;
+    default: written = render_general_field(value.real, width, field.digits, out); break;
+  }
+  run.record.advance(written);
+}
+
+bool is_data_field(layout_op op) {
+  return op == layout_op::text_field || op == layout_op::integer_field || op == layout_op::scientific_field ||
+         op == layout_op::general_field;
+}
+
+// The index of the repeat_end that closes the group opened at `begin`, or the
+// layout's size when it is never closed (the group then runs to the end).
+std::size_t matching_repeat_end(layout shape, std::size_t begin) {
+  int depth = 0;
+  for (std::size_t i = begin + 1; i < shape.size(); ++i) {
+    if (shape[i].op == layout_op::repeat_begin) ++depth;
+    if (shape[i].op == layout_op::repeat_end && depth-- == 0) return i;
+  }
+  return shape.size();
+}
+
+// Carries out `shape`; false when a data field or item stop found no item
+// left, which ends the record there.
+bool carry_out(layout_run& run, layout shape) {
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const layout_item& step = shape[i];
+    const bool items_left = run.next_item < run.items.size();
+    if (is_data_field(step.op)) {
+      if (!items_left) return false;
+      write_data_field(run, step, run.items[run.next_item++]);
+      continue;
+    }
+    switch (step.op) {
+      case layout_op::literal_text: {
+        std::memcpy(run.record.field_at_position(step.literal.size()), step.literal.data(),
+                    step.literal.size());
+        run.record.advance(step.literal.size());
+        break;
+      }
+      case layout_op::column_tab: run.record.move_to_column(step.width); break;
+      case layout_op::record_break: run.record.deliver(run.sink); break;
+      case layout_op::item_stop:
+        if (!items_left) return false;
+        break;
+      case layout_op::line_hold: run.record.hold(); break;
+      case layout_op::repeat_begin: {
+        const std::size_t end = matching_repeat_end(shape, i);
+        const layout inner = shape.subspan(i + 1, end - i - 1);
+        for (int round = 0; round < step.width; ++round) {
+          if (!carry_out(run, inner)) return false;
+        }
+        i = end;
+        break;
+      }
+      default: break;  // a repeat_end without its beginning closes nothing
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void write_formatted_record(record_sink& sink, layout shape, std::span<const item> items,
+                            std::int32_t width_now) {
+  layout_run run(sink, items, width_now);
+  carry_out(run, shape);  // out of items or out of layout: either way the record ends
+  run.record.deliver(sink);
+}
+
+std::size_t render_text_field(std::string_view text, int width, char* out) {
+  if (width <= 0) {
+    std::memcpy(out, text.data(), text.size());
+    return text.size();
+  }
+  const auto columns = static_cast<std::size_t>(width);
+  if (text.size() >= columns) {
+    std::memcpy(out, text.data(), columns);
+    return columns;
+  }
+  return right_align(text, width, out);
+}
+
+std::size_t render_integer_field(std::int32_t value, int width, char* out) {
+  std::array<char, 12> text;
+  char* end = text.data() + text.size();
+  char* at = end;
+  // The magnitude as unsigned, so the most negative value keeps its ten digits.
+  std::uint32_t magnitude =
+      value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  do {
+    *--at = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--at = '-';
+  return right_align({at, static_cast<std::size_t>(end - at)}, width, out);
+}
+
+std::size_t render_scientific_field(double value, int width, int digits, char letter, char* out) {
+  const int after_point = std::clamp(digits, 0, max_decimal_digits - 1);
+  switch (classify_double(value)) {
+    case double_class::not_a_number: return left_align(" NaN", width, out);
+    case double_class::infinity:
+      return left_align(sign_bit_set(value) ? " -Infinity" : " Infinity", width, out);
+    case double_class::zero: {
+      // Step 3: zero of either sign, no scale, no minus sign.
+      std::array<char, number_text_size> text;
+      char* at = text.data();
+      *at++ = '0';
+      *at++ = '.';
+      at = std::fill_n(at, after_point, '0');
+      *at++ = letter;
+      at = std::copy_n("+00", 3, at);
+      return right_align({text.data(), static_cast<std::size_t>(at - text.data())}, width, out);
+    }
+    case double_class::finite: break;
+  }
+  std::array<char, number_text_size> text;
+  const std::size_t length =
+      write_exponent_text(value, after_point, letter, exponent_style::letter_then_two_digits, text.data());
+  return right_align({text.data(), length}, width, out);
+}
+
+std::size_t render_general_field(double value, int width, int digits, char* out) {
+  // The decision digits need digits + places <= max_decimal_digits.
+  const int significant = std::clamp(digits, 1, max_decimal_digits / 2 - 1);
+  switch (classify_double(value)) {
+    case double_class::not_a_number: return right_align("NaN", width, out);
+    case double_class::infinity:
+      return right_align(sign_bit_set(value) ? "-Infinity" : "Infinity", width, out);
+    case double_class::zero: {
+      // Step 3: "0." and d - 1 zeros in the positional place, no minus sign.
+      std::array<char, number_text_size> text{'0', '.'};
+      std::fill_n(text.data() + 2, significant - 1, '0');
+      return place_positional({text.data(), static_cast<std::size_t>(significant + 1)}, width, out);
+    }
+    case double_class::finite: break;
+  }
+  // Step 4: the decision digits. Past d + places significant digits the cap no
+  // longer matters: a value that large takes the exponent form anyway.
+  const int places = std::max(17, significant + 2);
+  const int cap = std::clamp(width, 1, significant + places);
+  const number_form form = choose_number_form(value, significant, places, cap);
+  if (form.positional) return render_general_positional(value, width, significant, form.integer_digits, out);
+  // Step 6: the scientific text with the letter E.
+  std::array<char, number_text_size> text;
+  const std::size_t length =
+      write_exponent_text(value, significant, 'E', exponent_style::letter_then_two_digits, text.data());
+  return right_align({text.data(), length}, width, out);
+}
+
+std::string scientific_field(double value, int width, int digits, char letter) {
+  std::string field(static_cast<std::size_t>(std::max(width, 0)), ' ');
+  field.resize(render_scientific_field(value, width, digits, letter, field.data()));
+  return field;
+}
+
+std::string general_field(double value, int width, int digits) {
+  std::string field(static_cast<std::size_t>(std::max(width, 0)), ' ');
+  field.resize(render_general_field(value, width, digits, field.data()));
+  return field;
+}
+
+}  // namespace ulpscope::textio

@@ -1,0 +1,106 @@
+// Every failure ends the run with one diagnostic line and its number as status.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "run_tool.h"
+
+namespace {
+
+std::string diagnostic(int number, const std::string& text) {
+  return "ulpscope: severe (" + std::to_string(number) + "): " + text + "\r\n";
+}
+
+struct end_of_input_case {
+  const char* input;
+  friend std::ostream& operator<<(std::ostream& out, const end_of_input_case& c) {
+    return out << testing::PrintToString(std::string(c.input));
+  }
+};
+
+class EndOfInput : public testing::TestWithParam<end_of_input_case> {};
+
+TEST_P(EndOfInput, IsError24) {
+  e2e::scratch_folder folder;
+  const auto run = e2e::run_tool({.input = GetParam().input, .folder = folder.path()});
+  EXPECT_EQ(run.status, 24);
+  EXPECT_EQ(run.errors, diagnostic(24, "end-of-file during read, unit -4, file CONIN$"));
+}
+
+INSTANTIATE_TEST_SUITE_P(AtEachPrompt, EndOfInput,
+                         testing::Values(end_of_input_case{""}, end_of_input_case{"e\n"},
+                                         end_of_input_case{"e\n1 1"}, end_of_input_case{"e\n1 1 1\n"},
+                                         end_of_input_case{"e\n1 1 1\ny\n"}));
+
+TEST(Failures, EndOfInputKeepsTheRecordsOfFinishedRanges) {
+  e2e::scratch_folder folder;
+  const auto run = e2e::run_tool({.input = "k\n1 1 1\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 24);
+  const std::string file = e2e::read_file(folder / "k.rez");
+  EXPECT_EQ(file.substr(file.size() - 56), "x2: 1.000000000000000D+00  0.5000000000000000    x2 =x\r\n");
+}
+
+TEST(Failures, ReadOnlyFileIs47AndStaysUnchanged) {
+  e2e::scratch_folder folder;
+  const auto path = folder / "ro.rez";
+  e2e::write_file(path, "keep me\n");
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+  const auto run = e2e::run_tool({.input = "ro\n1 1 1\nn\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 47);
+  EXPECT_EQ(run.errors, diagnostic(47, "write to READONLY file, unit 1, file " + path.string()));
+  EXPECT_EQ(e2e::read_file(path), "keep me\n");
+}
+
+TEST(Failures, MissingFolderIs29WithTheFullPath) {
+  e2e::scratch_folder folder;
+  const auto run = e2e::run_tool({.input = "no/such\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 29);
+  EXPECT_EQ(run.errors, diagnostic(29, "file not found, unit 1, file " + (folder / "no/such.rez").string()));
+}
+
+TEST(Failures, FolderOfThatNameIs9) {
+  e2e::scratch_folder folder;
+  std::filesystem::create_directory(folder / "d.rez");
+  const auto run = e2e::run_tool({.input = "d\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 9);
+  EXPECT_EQ(run.errors, diagnostic(9, "permission to access file denied, unit 1, file " + (folder / "d.rez").string()));
+}
+
+// Names that would open some other file than "<base name>.rez" are refused
+// before anything is touched.
+struct bad_name_case {
+  std::string base;
+  friend std::ostream& operator<<(std::ostream& out, const bad_name_case& c) {
+    return out << c.base.size() << " bytes";
+  }
+};
+
+class BadNames : public testing::TestWithParam<bad_name_case> {};
+
+TEST_P(BadNames, Are43AndTouchNothing) {
+  e2e::scratch_folder folder;
+  const auto run = e2e::run_tool({.input = GetParam().base + "\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 43);
+  EXPECT_EQ(run.errors.rfind("ulpscope: severe (43): file name specification error, unit 1, file ", 0), 0u)
+      << run.errors;
+  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, BadNames,
+                         testing::Values(bad_name_case{""}, bad_name_case{"   "}, bad_name_case{std::string(253, 'a')},
+                                         bad_name_case{std::string(300, 'b')}, bad_name_case{std::string("a\0b", 3)}));
+
+TEST(Failures, LongestNameThatKeepsItsExtensionIsAccepted) {
+  e2e::scratch_folder folder;
+  // 252 characters + ".rez" is 256: too long for one file name on Linux, so the
+  // system refuses it, but the name itself was not cut.
+  const auto run = e2e::run_tool({.input = std::string(252, 'c') + "\n1 0 1\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 43);
+  EXPECT_NE(run.errors.find(std::string(252, 'c') + ".rez"), std::string::npos);
+  const auto shorter = e2e::run_tool({.input = std::string(200, 'c') + "\n1 0 1\n", .folder = folder.path()});
+  EXPECT_EQ(shorter.status, 0) << shorter.errors;
+  EXPECT_TRUE(std::filesystem::exists(folder / (std::string(200, 'c') + ".rez")));
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+// Runs the built ulpscope in a fresh session (no controlling terminal), with
+// the given bytes piped to its standard input, inside a scratch folder.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace e2e {
+
+struct run_result {
+  int status = -1;     // exit status, or -1 when a signal ended it
+  int signal = 0;      // the signal that ended it, if any
+  std::string output;  // standard output
+  std::string errors;  // standard error
+};
+
+struct run_options {
+  std::string input = {};
+  std::filesystem::path folder = {};  // the working directory of the run
+  std::optional<long> file_size_limit = {};  // RLIMIT_FSIZE in bytes
+  bool close_input = false;         // start with descriptor 0 closed
+  bool close_output = false;        // start with descriptor 1 closed
+  bool close_errors = false;        // start with descriptor 2 closed
+  bool output_to_closed_pipe = false;  // standard output is a pipe whose reader has gone
+  std::optional<std::filesystem::path> input_path = {};// standard input opened from this path instead
+  std::function<void(pid_t)> while_running = {};       // called in the parent while the tool runs
+};
+
+run_result run_tool(const run_options& options);
+
+// A folder of its own below the system's temporary folder, removed at the end.
+class scratch_folder {
+ public:
+  scratch_folder();
+  ~scratch_folder();
+  scratch_folder(const scratch_folder&) = delete;
+  scratch_folder& operator=(const scratch_folder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& bytes);
+
+// Joins lines, each followed by CR LF.
+std::string crlf_lines(std::initializer_list<std::string> lines);
+
+}  // namespace e2e
