@@ -104,3 +104,36 @@ TEST(Failures, LongestNameThatKeepsItsExtensionIsAccepted) {
 }
 
 }  // namespace
+
+namespace {
+
+// A bad range answer after a finished range: the diagnostic, its number, and
+// the records of the finished range still in the file.
+struct bad_answer_case {
+  const char* answer;
+  int status;
+  const char* text;
+  friend std::ostream& operator<<(std::ostream& out, const bad_answer_case& c) {
+    return out << testing::PrintToString(std::string(c.answer));
+  }
+};
+
+class BadAnswers : public testing::TestWithParam<bad_answer_case> {};
+
+TEST_P(BadAnswers, EndWithTheirDiagnosticAndKeepEarlierRanges) {
+  e2e::scratch_folder folder;
+  const auto run = e2e::run_tool({.input = std::string("b\n1 1 1\ny\n") + GetParam().answer + "\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, GetParam().status);
+  EXPECT_EQ(run.errors, diagnostic(GetParam().status, std::string(GetParam().text) + ", unit -4, file CONIN$"));
+  const std::string file = e2e::read_file(folder / "b.rez");
+  EXPECT_EQ(file.substr(file.size() - 56), "x2: 1.000000000000000D+00  0.5000000000000000    x2 =x\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, BadAnswers,
+                         testing::Values(bad_answer_case{"1 2 abc", 59, "list-directed I/O syntax error"},
+                                         bad_answer_case{"1..5", 59, "list-directed I/O syntax error"},
+                                         bad_answer_case{"1,2,T", 64, "input conversion error"},
+                                         bad_answer_case{"1e400", 64, "input conversion error"},
+                                         bad_answer_case{"1 2", 24, "end-of-file during read"}));
+
+}  // namespace

@@ -18,7 +18,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
@@ -236,10 +235,20 @@ bool pty_session::wait_for_line_mode(bool canonical) const {
   return eventually([&] { return ((settings().c_lflag & ICANON) != 0) == canonical; });
 }
 
-int pty_session::pending_input() const {
-  int count = -1;
-  if (ioctl(own_slave_, FIONREAD, &count) != 0) return -1;
-  return count;
+std::string pty_session::take_pending_input() {
+  // Out of line mode, a read takes a partial line too; VMIN 0 and VTIME 0 make
+  // it return at once with what there is.
+  const termios line_mode = settings();
+  termios at_once = line_mode;
+  at_once.c_lflag &= ~static_cast<tcflag_t>(ICANON);
+  at_once.c_cc[VMIN] = 0;
+  at_once.c_cc[VTIME] = 0;
+  if (tcsetattr(own_slave_, TCSANOW, &at_once) != 0) throw std::runtime_error("tcsetattr");
+  std::string pending;
+  char buffer[256];
+  for (ssize_t got; (got = read(own_slave_, buffer, sizeof buffer)) > 0;) pending.append(buffer, static_cast<std::size_t>(got));
+  tcsetattr(own_slave_, TCSANOW, &line_mode);
+  return pending;
 }
 
 char pty_session::program_state() const {

@@ -60,8 +60,9 @@ class pty_session {
   termios settings() const;
   // Waits until the terminal's line mode is `canonical`; false on timeout.
   bool wait_for_line_mode(bool canonical) const;
-  // Bytes typed and not yet read by anyone.
-  int pending_input() const;
+  // Reads, as the next reader of the terminal would, the bytes typed and not
+  // yet read by anyone, whole lines or not. Requires: the program has ended.
+  std::string take_pending_input();
 
   // The program itself (in a job of its own: not the session leader).
   pid_t program_id() const { return program_; }
