@@ -2,13 +2,16 @@
 //
 // x is accumulated by repeated addition of the step, never recomputed from the
 // start, and the sweep count is three double operations in a fixed order: both
-// are visible in the results file.
+// are visible in the results file. The records go through a remembering_sink,
+// so a value shown twice (x2 = x, x3 = x, x1 - x = u, the u of a binade) is
+// rendered once; each record is still written on its own as it is complete.
 #include "dialogue/sweep.h"
 
 #include <cstdint>
 
 #include "probe/probe.h"
 #include "report/records.h"
+#include "textio/format.h"
 
 namespace ulpscope::dialogue {
 namespace {
@@ -24,9 +27,8 @@ void write_comparison(record_sink& file, probe_name name, double probe_value, do
   }
 }
 
-}  // namespace
-
-double write_x_records(record_sink& file, double x, double previous_ulp) {
+// The records of one x, written to a sink that remembers rendered fields.
+double write_records_of(record_sink& file, double x, double previous_ulp) {
   const double u = probe::ULP(x);
   const probe::probes p = probe::make_probes(x, u);
   if (!(u == previous_ulp)) report::write_header_block(file);
@@ -52,6 +54,14 @@ double write_x_records(record_sink& file, double x, double previous_ulp) {
   return u;
 }
 
+}  // namespace
+
+double write_x_records(record_sink& file, double x, double previous_ulp) {
+  if (textio::memo_of(file) != nullptr) return write_records_of(file, x, previous_ulp);
+  textio::remembering_sink remembering(file);
+  return write_records_of(remembering, x, previous_ulp);
+}
+
 void sweep_range(record_sink& file, double x_start, double x_end, double x_step) {
   // Step 1: the count, (xEnd + xStep - xStart) / xStep in that order, truncated.
   const std::int32_t count = probe::truncate_to_int32(((x_end + x_step) - x_start) / x_step);
@@ -59,8 +69,9 @@ void sweep_range(record_sink& file, double x_start, double x_end, double x_step)
   double x = x_start;
   const double step = x_step;
   double previous_ulp = 0.0;
+  textio::remembering_sink remembering(file);
   for (std::int32_t left = count; left > 0; --left) {
-    previous_ulp = write_x_records(file, x, previous_ulp);
+    previous_ulp = write_x_records(remembering, x, previous_ulp);
     x = x + step;
   }
 }

@@ -15,8 +15,10 @@
 //       -> negative, "494" x 10^-323
 //
 // The one fact to know: the digits come from the exact binary value, rounded
-// once (ties to even), whatever flush-to-zero and denormals-are-zero say; the
-// conversion clears both modes for its own duration and restores them.
+// once (ties to even), whatever flush-to-zero and denormals-are-zero say. Up
+// to 18 digits come from integer arithmetic on the bits; the library call that
+// takes every other case clears both modes for its own duration and restores
+// them.
 #pragma once
 
 #include <array>
@@ -100,5 +102,22 @@ std::size_t write_exponent_text(double value, int after_point, char letter, expo
 //   write_positional_text(0.125, 15, true, out)   -> "0.125000000000000"
 //   write_positional_text(1e15, 0, true, out)     -> "1000000000000000."
 std::size_t write_positional_text(double value, int places, bool leading_zero, char* out);
+
+// The text of a general field or a list number field before its alignment:
+// the form choose_number_form(value, digits, places, max_significant) gives,
+// and the text write_positional_text(value, digits - k, true, out) or
+// write_exponent_text(value, digits, letter, style, out) writes for it. One
+// conversion serves both the form and the text where the fast path can take
+// it. Requires: value finite and nonzero; `out` as for both writers.
+//   write_number_text(0.5, 16, 18, 23, 'E', letter_then_two_digits, out)
+//       -> positional, k = 0, "0.5000000000000000"
+//   write_number_text(0.05, 16, 18, 23, 'E', letter_then_two_digits, out)
+//       -> exponent form, "5.0000000000000003E-02"
+struct number_text {
+  number_form form;
+  std::size_t length = 0;
+};
+number_text write_number_text(double value, int digits, int places, int max_significant, char letter,
+                              exponent_style style, char* out);
 
 }  // namespace ulpscope::textio

@@ -6,11 +6,15 @@
 // which is why "x2 =x" stays five characters although its layout tabs to 14.
 // The buffer lives on the stack (512 characters, far more than any record of
 // the tool) and moves to the heap only for a longer record, so nothing is cut.
+// Through a remembering_sink, a number field whose value that field showed
+// before copies the text from the sink's field_memo instead of rendering it.
 #include "textio/format.h"
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstring>
+#include <typeinfo>
 
 #include "textio/decimal.h"
 
@@ -35,8 +39,8 @@ std::size_t right_align(std::string_view text, int width, char* out) {
   const auto columns = static_cast<std::size_t>(width);
   if (text.size() > columns) return fill(out, width, '*');
   const std::size_t blanks = columns - text.size();
-  std::memset(out, ' ', blanks);
-  std::memcpy(out + blanks, text.data(), text.size());
+  detail::fill_blanks(out, blanks);
+  detail::copy_bytes(out + blanks, text.data(), text.size());
   return columns;
 }
 
@@ -58,19 +62,8 @@ std::size_t place_positional(std::string_view text, int width, char* out) {
     return fill(out, width, '*');
   }
   right_align(text, width - 4, out);
-  std::memset(out + (width - 4), ' ', 4);
+  detail::fill_blanks(out + (width - 4), 4);
   return static_cast<std::size_t>(width);
-}
-
-std::size_t render_general_positional(double value, int width, int digits, int integer_digits, char* out) {
-  std::array<char, number_text_size> text;
-  const int places = digits - integer_digits;
-  std::size_t length = write_positional_text(value, places, true, text.data());
-  // The "0" before the point goes only when the text would not fit with it.
-  if (integer_digits == 0 && length + 4 > static_cast<std::size_t>(std::max(width, 0))) {
-    length = write_positional_text(value, places, false, text.data());
-  }
-  return place_positional({text.data(), length}, width, out);
 }
 
 // ---- The record being built ----------------------------------------------
@@ -81,12 +74,15 @@ class record_buffer {
   record_buffer(const record_buffer&) = delete;
   record_buffer& operator=(const record_buffer&) = delete;
 
-  // Room for `width` characters at the position; the columns skipped since
-  // the furthest one written become blanks.
+  // Room for `width` characters at the position, and for the terminator
+  // after them; the columns skipped since the furthest one written become
+  // blanks. So the furthest column always leaves room for the terminator.
   char* field_at_position(std::size_t width) {
-    reserve(std::max(position_ - 1 + width, furthest_) + record_terminator.size());
-    if (position_ - 1 > furthest_) std::memset(data_ + furthest_, ' ', position_ - 1 - furthest_);
-    return data_ + (position_ - 1);
+    const std::size_t start = position_ - 1;
+    const std::size_t needed = start + width + record_terminator.size();
+    if (needed > capacity_) grow(needed);
+    if (start > furthest_) detail::fill_blanks(data_ + furthest_, start - furthest_);
+    return data_ + start;
   }
 
   void advance(std::size_t written) {
@@ -99,7 +95,6 @@ class record_buffer {
 
   // Hands the record to `sink` and starts the next one.
   void deliver(record_sink& sink) {
-    reserve(furthest_ + record_terminator.size());
     std::size_t length = furthest_;
     if (!held_) {
       std::memcpy(data_ + length, record_terminator.data(), record_terminator.size());
@@ -112,8 +107,8 @@ class record_buffer {
   }
 
  private:
-  void reserve(std::size_t size) {
-    if (size <= capacity_) return;
+  // Only for a record longer than any the tool writes.
+  [[gnu::cold]] void grow(std::size_t size) {
     const std::size_t grown = std::max(size, 2 * capacity_);
     if (data_ == inline_storage_.data()) grown_storage_.assign(data_, furthest_);
     grown_storage_.resize(grown, ' ');
@@ -134,11 +129,12 @@ class record_buffer {
 
 struct layout_run {
   layout_run(record_sink& destination, std::span<const item> all_items, std::int32_t width)
-      : sink(destination), items(all_items), width_now(width) {}
+      : sink(destination), items(all_items), width_now(width), memo(memo_of(destination)) {}
 
   record_sink& sink;
   std::span<const item> items;
   std::int32_t width_now;
+  field_memo* memo;  // nullptr: every field is rendered
   std::size_t next_item = 0;
   record_buffer record;
 };
@@ -156,6 +152,33 @@ bool kind_fits(layout_op op, item::kind kind) {
   }
 }
 
+// A scientific or general field, from the memo when it has the text.
+std::size_t render_number_field(field_memo* memo, const layout_item& field, double value, int width,
+                                char* out) {
+  if (memo != nullptr) {
+    if (const char* known = memo->find(value, field, width)) {
+      detail::copy_bytes(out, known, static_cast<std::size_t>(width));
+      return static_cast<std::size_t>(width);
+    }
+  }
+  const std::size_t written = field.op == layout_op::scientific_field
+                                  ? render_scientific_field(value, width, field.digits, field.letter, out)
+                                  : render_general_field(value, width, field.digits, out);
+  if (memo != nullptr && written == static_cast<std::size_t>(width)) memo->remember(value, field, width, out);
+  return written;
+}
+
+// The key of a field in the memo: kind, width, digits and letter; never 0.
+std::uint32_t memo_key(const layout_item& field, int width) {
+  return static_cast<std::uint32_t>(field.op) << 24 | static_cast<std::uint32_t>(width) << 16 |
+         static_cast<std::uint32_t>(field.digits & 0xFF) << 8 | static_cast<unsigned char>(field.letter);
+}
+
+// Direct-mapped: a value that meets another in its slot takes the slot.
+std::size_t memo_slot(std::uint64_t bits, std::uint32_t key, std::size_t slots) {
+  return static_cast<std::size_t>(((bits ^ key) * 0x9E3779B97F4A7C15ull) >> 59) % slots;
+}
+
 // One data field for one item. An item of another kind than the field's
 // cannot be shown and fills the field with asterisks, like a value too wide.
 void write_data_field(layout_run& run, const layout_item& field, const item& value) {
@@ -171,10 +194,7 @@ void write_data_field(layout_run& run, const layout_item& field, const item& val
   switch (field.op) {
     case layout_op::text_field: written = render_text_field(value.text, width, out); break;
     case layout_op::integer_field: written = render_integer_field(value.integer, width, out); break;
-    case layout_op::scientific_field:
-      written = render_scientific_field(value.real, width, field.digits, field.letter, out);
-      break;
-    default: written = render_general_field(value.real, width, field.digits, out); break;
+    default: written = render_number_field(run.memo, field, value.real, width, out); break;
   }
   run.record.advance(written);
 }
@@ -208,8 +228,8 @@ bool carry_out(layout_run& run, layout shape) {
     }
     switch (step.op) {
       case layout_op::literal_text: {
-        std::memcpy(run.record.field_at_position(step.literal.size()), step.literal.data(),
-                    step.literal.size());
+        detail::copy_bytes(run.record.field_at_position(step.literal.size()), step.literal.data(),
+                           step.literal.size());
         run.record.advance(step.literal.size());
         break;
       }
@@ -236,6 +256,29 @@ bool carry_out(layout_run& run, layout shape) {
 
 }  // namespace
 
+const char* field_memo::find(double value, const layout_item& field, int width) const {
+  if (width <= 0 || width > max_width) return nullptr;
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const std::uint32_t key = memo_key(field, width);
+  const entry& slot = entries_[memo_slot(bits, key, entries_.size())];
+  return slot.field == key && slot.bits == bits ? slot.text.data() : nullptr;
+}
+
+void field_memo::remember(double value, const layout_item& field, int width, const char* text) {
+  if (width <= 0 || width > max_width) return;
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  const std::uint32_t key = memo_key(field, width);
+  entry& slot = entries_[memo_slot(bits, key, entries_.size())];
+  slot.bits = bits;
+  slot.field = key;
+  detail::copy_bytes(slot.text.data(), text, static_cast<std::size_t>(width));
+}
+
+field_memo* memo_of(record_sink& sink) {
+  if (typeid(sink) != typeid(remembering_sink)) return nullptr;
+  return &static_cast<remembering_sink&>(sink).memo();
+}
+
 void write_formatted_record(record_sink& sink, layout shape, std::span<const item> items,
                             std::int32_t width_now) {
   layout_run run(sink, items, width_now);
@@ -245,7 +288,7 @@ void write_formatted_record(record_sink& sink, layout shape, std::span<const ite
 
 std::size_t render_text_field(std::string_view text, int width, char* out) {
   if (width <= 0) {
-    std::memcpy(out, text.data(), text.size());
+    detail::copy_bytes(out, text.data(), text.size());
     return text.size();
   }
   const auto columns = static_cast<std::size_t>(width);
@@ -315,13 +358,17 @@ std::size_t render_general_field(double value, int width, int digits, char* out)
   // longer matters: a value that large takes the exponent form anyway.
   const int places = std::max(17, significant + 2);
   const int cap = std::clamp(width, 1, significant + places);
-  const number_form form = choose_number_form(value, significant, places, cap);
-  if (form.positional) return render_general_positional(value, width, significant, form.integer_digits, out);
-  // Step 6: the scientific text with the letter E.
   std::array<char, number_text_size> text;
-  const std::size_t length =
-      write_exponent_text(value, significant, 'E', exponent_style::letter_then_two_digits, text.data());
-  return right_align({text.data(), length}, width, out);
+  const number_text shown = write_number_text(value, significant, places, cap, 'E',
+                                              exponent_style::letter_then_two_digits, text.data());
+  // Step 6: the exponent form, the scientific text with the letter E.
+  if (!shown.form.positional) return right_align({text.data(), shown.length}, width, out);
+  // Step 5: the positional form. The "0" before the point goes only when the
+  // text would not fit with it.
+  std::size_t length = shown.length;
+  if (shown.form.integer_digits == 0 && length + 4 > static_cast<std::size_t>(std::max(width, 0)))
+    length = write_positional_text(value, significant, false, text.data());
+  return place_positional({text.data(), length}, width, out);
 }
 
 std::string scientific_field(double value, int width, int digits, char letter) {

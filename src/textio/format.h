@@ -11,7 +11,9 @@
 // no item left ends the record there. Every numeric field has scale 1.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -67,8 +69,47 @@ constexpr layout_item end_repeat() { return {layout_op::repeat_end}; }
 
 // Carries out `shape` over `items`, handing each finished record to `sink`.
 // `width_now` is the run-time width, read when an integer field asks for it.
+// Through a remembering_sink, the fields share its field_memo.
 void write_formatted_record(record_sink& sink, layout shape, std::span<const item> items,
                             std::int32_t width_now = 0);
+
+// The texts of the scientific and general fields rendered lately, by the
+// value's bits and the field. A field's text is a function of those alone, so
+// a remembered text is the one rendering again would give. A sweep shows many
+// values twice (x2 = x, x3 = x, x1 - x = u) and the same u for a whole binade.
+class field_memo {
+ public:
+  static constexpr int max_width = 24;  // wider fields are not remembered
+
+  // The remembered text (`width` characters) of `field` for `value`, or nullptr.
+  const char* find(double value, const layout_item& field, int width) const;
+  void remember(double value, const layout_item& field, int width, const char* text);
+
+ private:
+  struct entry {
+    std::uint64_t bits = 0;
+    std::uint32_t field = 0;  // 0: empty
+    std::array<char, max_width> text{};
+  };
+  std::array<entry, 32> entries_{};
+};
+
+// A destination that passes every record on to `destination` and lends its
+// field_memo to write_formatted_record, so that the records written through it
+// render each value once per field. Holds no record: it adds no buffering.
+class remembering_sink final : public record_sink {
+ public:
+  explicit remembering_sink(record_sink& destination) : destination_(destination) {}
+  void write_record(std::string_view bytes) override { destination_.write_record(bytes); }
+  field_memo& memo() { return memo_; }
+
+ private:
+  record_sink& destination_;
+  field_memo memo_;
+};
+
+// The memo of `sink` when it is a remembering_sink, else nullptr.
+field_memo* memo_of(record_sink& sink);
 
 // Each writes exactly its field's characters to `out` (w of them; a text field
 // without width: the text's length) and returns how many it wrote.
@@ -76,6 +117,34 @@ std::size_t render_text_field(std::string_view text, int width, char* out);  // 
 std::size_t render_integer_field(std::int32_t value, int width, char* out);
 std::size_t render_scientific_field(double value, int width, int digits, char letter, char* out);
 std::size_t render_general_field(double value, int width, int digits, char* out);
+
+namespace detail {
+
+// Copies and blank fills of a few bytes, inline. A record of a sweep is built
+// right after the write of the one before it, when little of the C library
+// is still in the caches, and its pieces are a few bytes each.
+inline void copy_bytes(char* out, const char* in, std::size_t size) {
+  for (; size >= 8; size -= 8, in += 8, out += 8) std::memcpy(out, in, 8);
+  if ((size & 4) != 0) {
+    std::memcpy(out, in, 4);
+    out += 4;
+    in += 4;
+  }
+  if ((size & 2) != 0) {
+    std::memcpy(out, in, 2);
+    out += 2;
+    in += 2;
+  }
+  if ((size & 1) != 0) *out = *in;
+}
+
+inline void fill_blanks(char* out, std::size_t size) {
+  constexpr char blanks[] = "        ";
+  for (; size >= 8; size -= 8, out += 8) std::memcpy(out, blanks, 8);
+  copy_bytes(out, blanks, size);
+}
+
+}  // namespace detail
 
 // Convenience for tests and tools: the same fields as strings.
 std::string scientific_field(double value, int width, int digits, char letter = 'D');

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "textio/decimal.h"
+#include "textio/format.h"
 
 namespace ulpscope::textio {
 namespace {
@@ -31,7 +32,7 @@ class list_line {
   bool holds_only_leading_blank() const { return length_ == 1 && !leading_blank_pending_; }
 
   void place(std::string_view bytes) {
-    std::memcpy(buffer_.data() + length_, bytes.data(), bytes.size());
+    detail::copy_bytes(buffer_.data() + length_, bytes.data(), bytes.size());
     length_ += static_cast<int>(bytes.size());
   }
 
@@ -111,7 +112,7 @@ void list_line::place_double(double value) {
 
 // `text` placed at `column` (0-based) of the blank field `out`.
 void place_in_field(std::string_view text, std::size_t column, char* out) {
-  std::memcpy(out + column, text.data(), text.size());
+  detail::copy_bytes(out + column, text.data(), text.size());
 }
 
 }  // namespace
@@ -140,18 +141,12 @@ void format_list_double(double value, char* out) {
     case double_class::finite: break;
   }
   std::array<char, 2 * max_decimal_digits> text;
-  const number_form form = choose_number_form(value, list_digits, decision_places, decision_cap);
-  if (form.positional) {
-    // Step 5: 16 or 17 characters (one more with "-") in the first 19 columns.
-    const std::size_t length =
-        write_positional_text(value, list_digits - form.integer_digits, true, text.data());
-    place_in_field({text.data(), length}, positional_columns - length, out);
-    return;
-  }
+  const number_text shown = write_number_text(value, list_digits, decision_places, decision_cap, 'E',
+                                              exponent_style::letter_then_three_digits, text.data());
+  // Step 5: 16 or 17 characters (one more with "-") in the first 19 columns.
   // Step 6: 16 significant digits, "E", sign and three exponent digits.
-  const std::size_t length =
-      write_exponent_text(value, list_digits, 'E', exponent_style::letter_then_three_digits, text.data());
-  place_in_field({text.data(), length}, list_number_width - length, out);
+  const std::size_t columns = shown.form.positional ? positional_columns : list_number_width;
+  place_in_field({text.data(), shown.length}, columns - shown.length, out);
 }
 
 std::string format_list_double(double value) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <map>
 #include <string>
 
 #include "run_tool.h"
@@ -59,37 +60,60 @@ TEST(Failures, MissingFolderIs29WithTheFullPath) {
   EXPECT_EQ(run.errors, diagnostic(29, "file not found, unit 1, file " + (folder / "no/such.rez").string()));
 }
 
-TEST(Failures, FolderOfThatNameIs9) {
+TEST(Failures, FolderOfThatNameIs9AndStaysAsItWas) {
   e2e::scratch_folder folder;
   std::filesystem::create_directory(folder / "d.rez");
+  e2e::write_file(folder / "d.rez" / "inside", "keep me\n");
   const auto run = e2e::run_tool({.input = "d\n", .folder = folder.path()});
   EXPECT_EQ(run.status, 9);
   EXPECT_EQ(run.errors, diagnostic(9, "permission to access file denied, unit 1, file " + (folder / "d.rez").string()));
+  EXPECT_TRUE(std::filesystem::is_directory(folder / "d.rez"));
+  EXPECT_EQ(e2e::read_file(folder / "d.rez" / "inside"), "keep me\n");
 }
 
 // Names that would open some other file than "<base name>.rez" are refused
-// before anything is touched.
+// before anything is touched: the file each would have reached is there
+// beforehand and unchanged afterwards, and nothing is added beside it.
 struct bad_name_case {
+  const char* what;
   std::string base;
-  friend std::ostream& operator<<(std::ostream& out, const bad_name_case& c) {
-    return out << c.base.size() << " bytes";
-  }
+  std::string at_stake;  // relative path of the file the name would reach
+  friend std::ostream& operator<<(std::ostream& out, const bad_name_case& c) { return out << c.what; }
 };
+
+// Every path below `folder`, with the content of each file.
+std::map<std::string, std::string> folder_contents(const std::filesystem::path& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+    contents[entry.path().string()] = entry.is_regular_file() ? e2e::read_file(entry.path()) : "<folder>";
+  return contents;
+}
 
 class BadNames : public testing::TestWithParam<bad_name_case> {};
 
 TEST_P(BadNames, Are43AndTouchNothing) {
   e2e::scratch_folder folder;
+  const std::string& at_stake = GetParam().at_stake;
+  std::filesystem::create_directories((folder / at_stake).parent_path());
+  e2e::write_file(folder / at_stake, "an older file\n");
+  const auto before = folder_contents(folder.path());
   const auto run = e2e::run_tool({.input = GetParam().base + "\n", .folder = folder.path()});
   EXPECT_EQ(run.status, 43);
   EXPECT_EQ(run.errors.rfind("ulpscope: severe (43): file name specification error, unit 1, file ", 0), 0u)
       << run.errors;
-  EXPECT_TRUE(std::filesystem::is_empty(folder.path()));
+  EXPECT_EQ(folder_contents(folder.path()), before);
 }
 
+// An empty base name would open ".rez"; a name cut into its extension the cut
+// name (the folder keeps the last part short enough to exist); a NUL byte
+// the name before it.
 INSTANTIATE_TEST_SUITE_P(Names, BadNames,
-                         testing::Values(bad_name_case{""}, bad_name_case{"   "}, bad_name_case{std::string(253, 'a')},
-                                         bad_name_case{std::string(300, 'b')}, bad_name_case{std::string("a\0b", 3)}));
+                         testing::Values(bad_name_case{"empty", "", ".rez"}, bad_name_case{"blanks", "   ", ".rez"},
+                                         bad_name_case{"cut in the extension", "s/" + std::string(251, 'a'),
+                                                       "s/" + std::string(251, 'a') + ".re"},
+                                         bad_name_case{"cut before the extension", "s/" + std::string(298, 'b'),
+                                                       "s/" + std::string(254, 'b')},
+                                         bad_name_case{"NUL byte", std::string("a\0b", 3), "a"}));
 
 TEST(Failures, LongestNameThatKeepsItsExtensionIsAccepted) {
   e2e::scratch_folder folder;

@@ -1,13 +1,15 @@
 // Faults made real: the tool killed mid-sweep, a full disk, a reader that has
-// gone, standard streams closed at start, unreadable input.
+// gone, standard streams closed at start, unreadable input, lines of 100 MB.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <iterator>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "run_tool.h"
 
@@ -59,44 +61,100 @@ TEST(Faults, KilledMidSweepLeavesAPrefixEndingAtARecord) {
   }
 }
 
+// The file-size limit falls inside the first record, exactly at the end of a
+// record, inside a held probe record, and anywhere: the file always ends with
+// the last whole record below the limit.
 TEST(Faults, FullDiskIs38AndKeepsEveryRecordBefore) {
-  e2e::scratch_folder folder;
-  const auto run = e2e::run_tool({.input = long_sweep, .folder = folder.path(), .file_size_limit = 10000});
-  EXPECT_EQ(run.status, 38);
-  EXPECT_EQ(run.errors, diagnostic(38, "error during write, unit 1, file " + (folder / "k.rez").string()));
-  const std::string part = e2e::read_file(folder / "k.rez");
-  EXPECT_LE(part.size(), 10000u);
   e2e::scratch_folder complete_folder;
-  e2e::run_tool({.input = long_sweep, .folder = complete_folder.path()});
+  ASSERT_EQ(e2e::run_tool({.input = long_sweep, .folder = complete_folder.path()}).status, 0);
   const std::string whole = e2e::read_file(complete_folder / "k.rez");
-  EXPECT_EQ(whole.compare(0, part.size(), part), 0);
-  EXPECT_TRUE(record_ends(whole).count(part.size()));
+  const auto ends = record_ends(whole);
+  const std::size_t record_end = *ends.lower_bound(5000);
+  const std::size_t inside_probe = whole.find("\r\nx1:", 7000) + 2 + 20;
+
+  for (const std::size_t limit : {std::size_t{1}, record_end, inside_probe, std::size_t{10000}}) {
+    e2e::scratch_folder folder;
+    const auto run = e2e::run_tool(
+        {.input = long_sweep, .folder = folder.path(), .file_size_limit = static_cast<long>(limit)});
+    EXPECT_EQ(run.status, 38) << "limit " << limit;
+    EXPECT_EQ(run.errors, diagnostic(38, "error during write, unit 1, file " + (folder / "k.rez").string()));
+    const std::string part = e2e::read_file(folder / "k.rez");
+    EXPECT_EQ(part.size(), *std::prev(ends.upper_bound(limit))) << "limit " << limit;
+    EXPECT_EQ(whole.compare(0, part.size(), part), 0) << "limit " << limit;
+  }
 }
 
+// A results file on descriptor 0, 1 or 2 would take answers, prompts or a
+// diagnostic; the last case ends with one while standard error is closed.
 TEST(Faults, ClosedStreamsAtStartNeverBecomeTheResultsFile) {
   struct closed_case {
     bool input, output, errors;
+    const char* answers;
     int status;
   };
-  const closed_case cases[] = {{false, true, false, 0}, {false, false, true, 0}, {true, false, false, 24},
-                               {false, true, true, 0}};
+  const closed_case cases[] = {{false, true, false, "c\n1 1 1\nn\n", 0},
+                               {false, false, true, "c\n1 1 1\nn\n", 0},
+                               {true, false, false, "c\n1 1 1\nn\n", 24},
+                               {false, true, true, "c\n1 1 1\nn\n", 0},
+                               {false, false, true, "c\n1 1 1\ny\n1 2 abc\n", 59}};
   for (const auto& c : cases) {
     e2e::scratch_folder folder;
-    const auto run = e2e::run_tool({.input = "c\n1 1 1\nn\n", .folder = folder.path(), .close_input = c.input,
+    const auto run = e2e::run_tool({.input = c.answers, .folder = folder.path(), .close_input = c.input,
                                     .close_output = c.output, .close_errors = c.errors});
-    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.status, c.status) << c.answers;
     if (c.input) continue;  // nothing to read: no name, no file
     const std::string file = e2e::read_file(folder / "c.rez");
     EXPECT_EQ(file.find("Input"), std::string::npos) << "a prompt went into the results file";
+    EXPECT_EQ(file.find("severe"), std::string::npos) << "a diagnostic went into the results file";
     EXPECT_EQ(file.substr(0, 33), " Model: x =s*2^exponent*fractie\r\n");
   }
 }
 
-TEST(Faults, InputThatIsAFolderIs24) {
-  e2e::scratch_folder folder;
-  const auto run = e2e::run_tool({.folder = folder.path(), .input_path = folder.path()});
-  EXPECT_EQ(run.status, 24);
-  EXPECT_EQ(run.errors, diagnostic(24, "end-of-file during read, unit -4, file CONIN$"));
+// A folder cannot be read, nor can a descriptor open for writing only.
+TEST(Faults, UnreadableInputIs24) {
+  for (const bool write_only : {false, true}) {
+    e2e::scratch_folder folder;
+    e2e::run_options options{.folder = folder.path(), .input_write_only = write_only};
+    if (!write_only) options.input_path = folder.path();
+    const auto run = e2e::run_tool(options);
+    EXPECT_EQ(run.status, 24) << (write_only ? "write-only" : "folder");
+    EXPECT_EQ(run.errors, diagnostic(24, "end-of-file during read, unit -4, file CONIN$"));
+  }
+}
+
+// Lines of 100 MB without a line feed, piped in: the name line, a range
+// answer whose first value has 100 MB of digits, and a last line that never
+// ends. The reader streams them, so the peak memory is that of a short run.
+TEST(Faults, HundredMegabyteLinesAreReadInBoundedMemory) {
+  constexpr std::size_t megabyte = 1 << 20;
+  const std::string blanks(megabyte, ' ');
+  const std::string zeros(megabyte, '0');
+  struct long_line_case {
+    const char* what;
+    std::string input;
+    std::vector<e2e::input_piece> stream;
+    int status;
+  };
+  const long_line_case cases[] = {
+      {"name line", "m", {{blanks, 100}, {"\n1 1 1\nn\n"}}, 0},
+      {"range answer", "m\n1.", {{zeros, 100}, {" 1 1\nn\n"}}, 0},
+      {"unended line", "m\n1 1", {{blanks, 100}}, 24},
+  };
+  e2e::scratch_folder short_folder;
+  const auto short_run = e2e::run_tool({.input = "m\n1 1 1\nn\n", .folder = short_folder.path()});
+  ASSERT_EQ(short_run.status, 0) << short_run.errors;
+  const std::string short_file = e2e::read_file(short_folder / "m.rez");
+
+  for (const auto& c : cases) {
+    e2e::scratch_folder folder;
+    const auto run = e2e::run_tool({.input = c.input, .folder = folder.path(), .input_stream = c.stream});
+    EXPECT_EQ(run.status, c.status) << c.what << ": " << run.errors;
+    if (c.status == 0) {
+      EXPECT_EQ(e2e::read_file(folder / "m.rez"), short_file) << c.what;
+    }
+    // Far below the 100 MB a stored line would take.
+    EXPECT_LT(run.peak_memory_kb, short_run.peak_memory_kb + 16 * 1024) << c.what;
+  }
 }
 
 }  // namespace

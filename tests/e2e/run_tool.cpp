@@ -1,5 +1,6 @@
 // The harness behind every end-to-end test: fork, a new session, the answers
-// through a pipe fed by a thread, output and errors collected in files.
+// through a pipe fed by a thread, output and errors collected through pipes
+// drained by threads (not files, which a file-size limit would cut too).
 #include "run_tool.h"
 
 #include <fcntl.h>
@@ -8,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -17,13 +20,32 @@
 namespace e2e {
 namespace {
 
-void feed(int fd, const std::string& bytes) {
+// False once the tool has stopped reading: that is its right.
+bool feed_bytes(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) break;  // the tool has stopped reading: that is its right
+    if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
   }
+  return true;
+}
+
+void drain(int fd, std::string& bytes) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+}
+
+void feed(int fd, const run_options& options) {
+  bool reading = feed_bytes(fd, options.input);
+  for (const input_piece& piece : options.input_stream)
+    for (std::size_t round = 0; reading && round < piece.times; ++round) reading = feed_bytes(fd, piece.bytes);
   ::close(fd);
 }
 
@@ -32,6 +54,10 @@ void feed(int fd, const std::string& bytes) {
   if (::chdir(options.folder.c_str()) != 0) ::_exit(126);
   if (options.input_path) {
     input_fd = ::open(options.input_path->c_str(), O_RDONLY);
+    if (input_fd < 0) ::_exit(125);
+  }
+  if (options.input_write_only) {
+    input_fd = ::open("/dev/null", O_WRONLY);
     if (input_fd < 0) ::_exit(125);
   }
   ::dup2(input_fd, 0);
@@ -52,8 +78,13 @@ void feed(int fd, const std::string& bytes) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
   }
   ::signal(SIGPIPE, SIG_DFL);
-  char* const argv[] = {const_cast<char*>(ULPSCOPE_BINARY), nullptr};
-  ::execv(ULPSCOPE_BINARY, argv);
+  for (const std::string& entry : options.environment) ::putenv(const_cast<char*>(entry.c_str()));
+  const std::vector<std::string> command =
+      options.command.empty() ? std::vector<std::string>{ULPSCOPE_BINARY} : options.command;
+  std::vector<char*> argv;
+  for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  ::execv(argv[0], argv.data());
   ::_exit(127);
 }
 
@@ -61,32 +92,32 @@ void feed(int fd, const std::string& bytes) {
 
 run_result run_tool(const run_options& options) {
   ::signal(SIGPIPE, SIG_IGN);
-  const std::filesystem::path output_path = options.folder / ".stdout";
-  const std::filesystem::path errors_path = options.folder / ".stderr";
-  const int output_fd = ::open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const int errors_fd = ::open(errors_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  int pipe_fds[2];
-  if (output_fd < 0 || errors_fd < 0 || ::pipe2(pipe_fds, O_CLOEXEC) != 0) throw std::runtime_error("harness setup");
+  int input_pipe[2], output_pipe[2], errors_pipe[2];
+  if (::pipe2(input_pipe, O_CLOEXEC) != 0 || ::pipe2(output_pipe, O_CLOEXEC) != 0 ||
+      ::pipe2(errors_pipe, O_CLOEXEC) != 0)
+    throw std::runtime_error("harness setup");
 
   const pid_t child = ::fork();
-  if (child == 0) exec_tool(options, pipe_fds[0], output_fd, errors_fd);
-  ::close(pipe_fds[0]);
-  ::close(output_fd);
-  ::close(errors_fd);
-  std::thread feeder(feed, pipe_fds[1], options.input);
+  if (child == 0) exec_tool(options, input_pipe[0], output_pipe[1], errors_pipe[1]);
+  ::close(input_pipe[0]);
+  ::close(output_pipe[1]);
+  ::close(errors_pipe[1]);
+  run_result result;
+  std::thread feeder(feed, input_pipe[1], std::cref(options));
+  std::thread output_reader(drain, output_pipe[0], std::ref(result.output));
+  std::thread errors_reader(drain, errors_pipe[0], std::ref(result.errors));
   if (options.while_running) options.while_running(child);
 
   int wait_status = 0;
-  ::waitpid(child, &wait_status, 0);
+  rusage usage{};
+  ::wait4(child, &wait_status, 0, &usage);
   feeder.join();
+  output_reader.join();
+  errors_reader.join();
 
-  run_result result;
+  result.peak_memory_kb = usage.ru_maxrss;
   if (WIFEXITED(wait_status)) result.status = WEXITSTATUS(wait_status);
   if (WIFSIGNALED(wait_status)) result.signal = WTERMSIG(wait_status);
-  result.output = read_file(output_path);
-  result.errors = read_file(errors_path);
-  std::filesystem::remove(output_path);
-  std::filesystem::remove(errors_path);
   return result;
 }
 

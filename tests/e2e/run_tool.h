@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -16,6 +17,13 @@ struct run_result {
   int signal = 0;      // the signal that ended it, if any
   std::string output;  // standard output
   std::string errors;  // standard error
+  long peak_memory_kb = 0;  // the child's peak resident set (ru_maxrss), the harness's copy before exec included
+};
+
+// Bytes piped in `times` times over, so that a long input is never held whole.
+struct input_piece {
+  std::string bytes;
+  std::size_t times = 1;
 };
 
 struct run_options {
@@ -28,6 +36,10 @@ struct run_options {
   bool output_to_closed_pipe = false;  // standard output is a pipe whose reader has gone
   std::optional<std::filesystem::path> input_path = {};// standard input opened from this path instead
   std::function<void(pid_t)> while_running = {};       // called in the parent while the tool runs
+  std::vector<input_piece> input_stream = {};  // piped in after `input`
+  bool input_write_only = false;  // standard input open for writing only, so that every read fails
+  std::vector<std::string> command = {};      // program and arguments; empty: the tool of this build
+  std::vector<std::string> environment = {};  // "NAME=value" entries added to the run's environment
 };
 
 run_result run_tool(const run_options& options);

@@ -1,6 +1,6 @@
 // An in-memory system for unit tests and fuzzers: console input from a
 // string, files in a map, and faults on demand (a refused open, a full disk,
-// a console that can no longer be written).
+// a console that can no longer be written, a limit on all output together).
 #pragma once
 
 #include <algorithm>
@@ -29,6 +29,10 @@ class memory_system final : public platform::system_interface {
   std::map<std::string, platform::open_error> refusals;
   std::size_t file_bytes_left = static_cast<std::size_t>(-1);  // then writes fail
   bool console_fails = false;
+  // Bytes the console, the files and the null device may take together; then
+  // every write of them fails. Bounds a run of any length (a fuzzer's sweep
+  // to the null device or the console could otherwise take hours).
+  std::size_t write_bytes_left = static_cast<std::size_t>(-1);
 
   // What the run did.
   std::map<std::string, memory_file> files;
@@ -44,7 +48,7 @@ class memory_system final : public platform::system_interface {
     return count;
   }
   bool write_console(std::string_view bytes) override {
-    if (console_fails) return false;
+    if (console_fails || !take_write_bytes(bytes.size())) return false;
     output.append(bytes);
     return true;
   }
@@ -71,6 +75,7 @@ class memory_system final : public platform::system_interface {
   bool write_file(platform::file_handle file, std::string_view bytes) override {
     file_writes.emplace_back(bytes);
     const std::string& name = handles_.at(static_cast<std::size_t>(file.value));
+    if (!take_write_bytes(bytes.size())) return false;
     if (name.empty()) return true;  // the null device
     if (bytes.size() > file_bytes_left) return false;
     file_bytes_left -= bytes.size();
@@ -89,6 +94,12 @@ class memory_system final : public platform::system_interface {
   void wait_for_key() override { ++key_waits; }
 
  private:
+  bool take_write_bytes(std::size_t count) {
+    if (count > write_bytes_left) return false;
+    write_bytes_left -= count;
+    return true;
+  }
+
   std::size_t input_at_ = 0;
   std::vector<std::string> handles_;
 };
