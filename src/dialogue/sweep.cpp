@@ -57,7 +57,7 @@ double write_records_of(record_sink& file, double x, double previous_ulp) {
 }  // namespace
 
 double write_x_records(record_sink& file, double x, double previous_ulp) {
-  if (textio::memo_of(file) != nullptr) return write_records_of(file, x, previous_ulp);
+  if (file.memo() != nullptr) return write_records_of(file, x, previous_ulp);
   textio::remembering_sink remembering(file);
   return write_records_of(remembering, x, previous_ulp);
 }

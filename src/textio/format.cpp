@@ -14,7 +14,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <typeinfo>
 
 #include "textio/decimal.h"
 
@@ -129,7 +128,7 @@ class record_buffer {
 
 struct layout_run {
   layout_run(record_sink& destination, std::span<const item> all_items, std::int32_t width)
-      : sink(destination), items(all_items), width_now(width), memo(memo_of(destination)) {}
+      : sink(destination), items(all_items), width_now(width), memo(destination.memo()) {}
 
   record_sink& sink;
   std::span<const item> items;
@@ -272,11 +271,6 @@ void field_memo::remember(double value, const layout_item& field, int width, con
   slot.bits = bits;
   slot.field = key;
   detail::copy_bytes(slot.text.data(), text, static_cast<std::size_t>(width));
-}
-
-field_memo* memo_of(record_sink& sink) {
-  if (typeid(sink) != typeid(remembering_sink)) return nullptr;
-  return &static_cast<remembering_sink&>(sink).memo();
 }
 
 void write_formatted_record(record_sink& sink, layout shape, std::span<const item> items,

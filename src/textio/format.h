@@ -101,15 +101,12 @@ class remembering_sink final : public record_sink {
  public:
   explicit remembering_sink(record_sink& destination) : destination_(destination) {}
   void write_record(std::string_view bytes) override { destination_.write_record(bytes); }
-  field_memo& memo() { return memo_; }
+  field_memo* memo() override { return &memo_; }
 
  private:
   record_sink& destination_;
   field_memo memo_;
 };
-
-// The memo of `sink` when it is a remembering_sink, else nullptr.
-field_memo* memo_of(record_sink& sink);
 
 // Each writes exactly its field's characters to `out` (w of them; a text field
 // without width: the text's length) and returns how many it wrote.
