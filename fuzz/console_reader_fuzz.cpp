@@ -22,6 +22,7 @@
 #include "probe/fp_env.h"
 #include "textio/console_input.h"
 #include "textio/input.h"
+#include "string_source.h"
 
 namespace {
 
@@ -29,20 +30,7 @@ using ulpscope::textio::byte_source;
 using ulpscope::textio::console_input;
 using ulpscope::textio::read_status;
 
-class chunked_source : public byte_source {
- public:
-  chunked_source(std::string_view text, std::size_t chunk) : text_(text), chunk_(chunk) {}
-  std::size_t read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, chunk_, text_.size()});
-    std::copy_n(text_.data(), count, buffer);
-    text_.remove_prefix(count);
-    return count;
-  }
-
- private:
-  std::string_view text_;
-  std::size_t chunk_;
-};
+using chunked_source = test_support::string_source;
 
 void require(bool condition, const char* what) {
   if (condition) return;

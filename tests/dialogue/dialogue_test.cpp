@@ -6,6 +6,7 @@
 
 #include "memory_system.h"
 #include "probe/fp_env.h"
+#include "run_modes.h"
 
 namespace {
 
@@ -42,17 +43,7 @@ TEST(ResultsFileField, FromTheBaseName) {
   for (const auto& c : cases) EXPECT_EQ(content(dialogue::results_file_field(as_field(c.base))), c.expected);
 }
 
-class Runs : public testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = probe::current_modes();
-    probe::set_run_modes();
-  }
-  void TearDown() override { probe::restore_modes(saved_); }
-
- private:
-  std::uint32_t saved_ = 0;
-};
+using Runs = test_support::RunModes;
 
 TEST_F(Runs, NormalEndWaitsForAKeyOnceAndImmediateStopDoesNot) {
   test_support::memory_system ended;

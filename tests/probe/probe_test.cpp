@@ -11,6 +11,7 @@
 #include <string>
 
 #include "probe/fp_env.h"
+#include "run_modes.h"
 
 namespace {
 
@@ -23,18 +24,7 @@ constexpr double min_subnormal = std::numeric_limits<double>::denorm_min();
 
 std::uint64_t bits(double x) { return std::bit_cast<std::uint64_t>(x); }
 
-// Runs a test body under the run modes and restores the previous word.
-class RunModes : public testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = probe::current_modes();
-    probe::set_run_modes();
-  }
-  void TearDown() override { probe::restore_modes(saved_); }
-
- private:
-  std::uint32_t saved_ = 0;
-};
+using test_support::RunModes;
 
 struct decomposition_case {
   double x;

@@ -25,24 +25,12 @@
 #include <vector>
 
 #include "probe/fp_env.h"
+#include "string_source.h"
 
 namespace ulpscope::textio {
 namespace {
 
-class string_source : public byte_source {
- public:
-  string_source(std::string_view text, std::size_t chunk) : text_(text), chunk_(chunk) {}
-  std::size_t read(char* buffer, std::size_t size) override {
-    const std::size_t count = std::min({size, chunk_, text_.size()});
-    std::copy_n(text_.data(), count, buffer);
-    text_.remove_prefix(count);
-    return count;
-  }
-
- private:
-  std::string_view text_;
-  std::size_t chunk_;
-};
+using test_support::string_source;
 
 // A head, `count` copies of one byte, and a tail; the middle is never stored.
 class repeated_byte_source : public byte_source {

@@ -1,0 +1,425 @@
+// The 64-bit Windows build, ulpscope.exe, run under wine with its answers
+// piped in: first the same answers given to it and to this build, whose
+// results files, console output, statuses and diagnostics must be the same
+// bytes; then the checks of a piped run that mean something on Windows.
+//
+// The one fact to know: wine shows the Linux root as drive Z:, so a file
+// /tmp/x/t.rez is Z:\tmp\x\t.rez in a diagnostic of ulpscope.exe. With its
+// streams piped the program has no console, so the key wait ends at once
+// (every piped run below that reaches it ends with status 0). At a
+// pseudo-terminal wine makes a console of the terminal, where the key wait
+// and control-C are tested last; control-BREAK and closing the window have no
+// way through wine's console from a terminal, and are left to the Linux suite.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "pty_session.h"
+#include "run_tool.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+e2e::run_result run_windows_build(e2e::run_options options) {
+  options.command = {ULPSCOPE_WINE, ULPSCOPE_WINDOWS_BINARY};
+  options.environment = {"WINEPREFIX=" ULPSCOPE_WINE_PREFIX, "WINEDEBUG=-all"};
+  return e2e::run_tool(options);
+}
+
+class WindowsBuild : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(ULPSCOPE_WINDOWS_BINARY)) << "build the 64-bit Windows target first";
+    ASSERT_TRUE(fs::exists(fs::path(ULPSCOPE_WINE_PREFIX) / "drive_c")) << "run the test wine_prefix_setup first";
+  }
+};
+
+// The full path of `path` as a Windows program under wine shows it.
+std::string windows_path(const fs::path& path) {
+  std::string shown = "Z:" + fs::canonical(path).string();
+  std::replace(shown.begin(), shown.end(), '/', '\\');
+  return shown;
+}
+
+// Linux diagnostics with the paths below `linux_folder` written as ulpscope.exe
+// shows them below `windows_folder`.
+std::string as_shown_on_windows(std::string errors, const fs::path& linux_folder, const fs::path& windows_folder) {
+  const std::string linux_prefix = fs::canonical(linux_folder).string();
+  const std::string windows_prefix = windows_path(windows_folder);
+  for (auto at = errors.find(linux_prefix); at != std::string::npos; at = errors.find(linux_prefix, at)) {
+    errors.replace(at, linux_prefix.size(), windows_prefix);
+    at += windows_prefix.size();
+    for (auto line_end = errors.find("\r\n", at); at < line_end && at < errors.size(); ++at)
+      if (errors[at] == '/') errors[at] = '\\';
+  }
+  return errors;
+}
+
+// Empty when the two texts are equal, else where they first differ: a few
+// bytes of each, not the megabytes of a whole results file.
+std::string first_difference(const std::string& linux_bytes, const std::string& windows_bytes) {
+  if (linux_bytes == windows_bytes) return "";
+  const auto at = static_cast<std::size_t>(
+      std::mismatch(linux_bytes.begin(), linux_bytes.begin() + static_cast<std::ptrdiff_t>(std::min(linux_bytes.size(), windows_bytes.size())),
+                    windows_bytes.begin())
+          .first -
+      linux_bytes.begin());
+  const std::size_t from = at < 40 ? 0 : at - 40;
+  return "sizes " + std::to_string(linux_bytes.size()) + " and " + std::to_string(windows_bytes.size()) +
+         ", first difference at byte " + std::to_string(at) + ":\n  linux:   " +
+         testing::PrintToString(linux_bytes.substr(from, 80)) + "\n  windows: " +
+         testing::PrintToString(windows_bytes.substr(from, 80));
+}
+
+// Every file a run left in its folder, by name.
+std::map<std::string, std::string> files_in(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder))
+    files[entry.path().filename().string()] = e2e::read_file(entry.path());
+  return files;
+}
+
+void expect_same_files(const fs::path& linux_folder, const fs::path& windows_folder) {
+  const auto linux_files = files_in(linux_folder);
+  const auto windows_files = files_in(windows_folder);
+  std::vector<std::string> linux_names, windows_names;
+  for (const auto& [name, bytes] : linux_files) linux_names.push_back(name);
+  for (const auto& [name, bytes] : windows_files) windows_names.push_back(name);
+  ASSERT_EQ(windows_names, linux_names);
+  for (const auto& [name, bytes] : linux_files)
+    EXPECT_EQ(first_difference(bytes, windows_files.at(name)), "") << "in " << name;
+}
+
+// Gives `answers` to both builds, each in a folder of its own, and compares.
+// Returns the Linux run, for checks that the comparison means something.
+e2e::run_result expect_same_bytes(const std::string& answers) {
+  e2e::scratch_folder linux_folder, windows_folder;
+  const auto linux_run = e2e::run_tool({.input = answers, .folder = linux_folder.path()});
+  const auto windows_run = run_windows_build({.input = answers, .folder = windows_folder.path()});
+  EXPECT_EQ(windows_run.status, linux_run.status);
+  EXPECT_EQ(first_difference(linux_run.output, windows_run.output), "") << "on standard output";
+  EXPECT_EQ(windows_run.errors, as_shown_on_windows(linux_run.errors, linux_folder.path(), windows_folder.path()));
+  expect_same_files(linux_folder.path(), windows_folder.path());
+  return linux_run;
+}
+
+// The shortest text that reads back as `value`.
+std::string text_of(double value) {
+  char buffer[32];
+  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+std::string range_answer(double start, double end, double step) {
+  return text_of(start) + " " + text_of(end) + " " + text_of(step) + "\n";
+}
+
+// One range per binade, x = 2^k for every normal k, with the step x/2 so that
+// each sweep holds x alone: every exponent(x), its digit count, ULP(x) and the
+// probes at each binary exponent. (Subnormal x cannot start a range: the
+// modes make such an end equal to 0, which stops the run.)
+std::string every_binade_answers() {
+  std::string answers = "p\n";
+  for (int k = -1022; k <= 1023; ++k) {
+    const double x = std::ldexp(1.0, k);
+    answers += range_answer(x, x, x / 2) + (k < 1023 ? "y\n" : "n\n");
+  }
+  return answers;
+}
+
+// Ranges of random doubles: a start of any sign and normal exponent, a step
+// from one ulp of the start up to 2^20 ulps, 1 to 20 values; every third range
+// crosses zero with a step of any normal magnitude.
+std::string random_answers(std::uint64_t seed) {
+  std::mt19937_64 random(seed);
+  const auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  std::string answers = "r\n";
+  constexpr int ranges = 12;
+  for (int range = 0; range < ranges; ++range) {
+    int count = between(1, 20);
+    double start = 0, step = 0;
+    if (range % 3 == 2) {
+      // The end stays above zero and normal: an end equal to 0 would stop the run.
+      count = between(2, 20);
+      step = std::ldexp(1.0 + between(0, 1 << 20) / double(1 << 20), between(-1022, 1000));
+      start = -step * between(0, count - 2);
+    } else {
+      const std::uint64_t fraction_bits = random() & ((std::uint64_t{1} << 52) - 1);
+      const std::uint64_t exponent_bits = static_cast<std::uint64_t>(between(1, 2040)) << 52;
+      const std::uint64_t sign_bit = static_cast<std::uint64_t>(between(0, 1)) << 63;
+      start = std::bit_cast<double>(sign_bit | exponent_bits | fraction_bits);
+      int exponent = 0;
+      std::frexp(start, &exponent);
+      step = std::ldexp(between(0, 1) ? 1.0 : -1.0, exponent - 53 + between(0, 20));
+    }
+    answers += range_answer(start, start + step * (count - 1), step) + (range + 1 < ranges ? "y\n" : "n\n");
+  }
+  return answers;
+}
+
+struct comparison_case {
+  std::string name;
+  std::string answers;
+  int linux_status;  // what the Linux build gives, so that a case cannot pass by both builds failing alike
+  friend std::ostream& operator<<(std::ostream& out, const comparison_case& c) { return out << c.name; }
+};
+
+std::vector<comparison_case> comparison_cases() {
+  std::vector<comparison_case> cases{
+      {"WorkedExample", "t\n1, 1, 1\ny\n-1 -1 1\nn\n", 0},
+      {"SweepThroughZero", "z\n-1 1 1\nn\n", 0},
+      {"Tenths", "s\n0.1 1.0 0.1\ny\n0.1 0.3 0.1\nn\n", 0},
+      {"SixtyThousandValues", "k\n1 60000 1\nn\n", 0},
+      {"DownwardSweep", "d\n3 1 -1\ny\n-3 -1 1\nn\n", 0},
+      {"SubnormalUlp", "s\n9.332636185032189e-302 9.332636185032189e-302 1\nn\n", 0},
+      {"BottomOfTheNormals", "b\n0 2.5e-307 2.2250738585072014e-308\ny\n-4e-308 4e-308 1e-308\nn\n", 0},
+      {"SubnormalValuesAndSteps", "u\n4e-320 1e-319 1e-320\ny\n1 2 5e-324\nn\n", 0},
+      {"TopOfTheRange", "m\n1.7976931348623157e308 1.7976931348623157e308 1\ny\n1e308 1.7e308 1e307\nn\n", 0},
+      {"NotANumberAndInfinities", "i\nnan nan 1\ny\ninf inf 1\ny\n-inf 1 1\ny\n0 2147483647 1\nn\n", 0},
+      {"FreeFormAnswers", "f\n3*1\ny\n1,,0.5\ny\n/\ny\n2 3 /\ny\n1D0 1.5d+0 2.5E-1\nn\n", 0},
+      {"ImmediateStop", "q\n1 0 1\n", 0},
+      {"ImmediateStopAfterARange", "q\n2 1 1\ny\n5 0.0 5\n", 0},
+      {"SubnormalEndStops", "q\n1 4e-320 1\n", 0},
+      {"EndOfInputAfterARange", "e\n1 1 1\ny\n", 24},
+      {"EndOfInputInAnAnswer", "e\n1 1", 24},
+      {"NoInputAtAll", "", 24},
+      {"SyntaxError", "b\n1 1 1\ny\n1 2 abc\n", 59},
+      {"ConversionError", "b\n1 1 1\ny\n1,2,T\n", 64},
+      {"TooLarge", "b\n1 1 1\ny\n1e400\n", 64},
+      {"MissingFolder", "no/such\n", 29},
+      {"EmptyName", "\n", 43},
+      {"NameCutIntoItsExtension", std::string(253, 'a') + "\n", 43},
+      {"LongestNameThatKeepsItsExtension", std::string(252, 'c') + "\n1 0 1\n", 43},
+      {"LongName", std::string(200, 'c') + "\n1 1 1\nn\n", 0},
+      {"LeadingBlanks", "  lead   \n1 1 1\nn\n", 0},
+      {"ConGoesToStandardOutput", "con\n2 1 1\ny\n1 1 1\nn\n", 0},
+      {"NulDiscards", "NUL\n1 1 1\nn\n", 0},
+      {"EveryBinade", every_binade_answers(), 0},
+  };
+  for (std::uint64_t seed = 1; seed <= 8; ++seed)
+    cases.push_back({"RandomRanges" + std::to_string(seed), random_answers(seed), 0});
+  return cases;
+}
+
+class SameBytes : public WindowsBuild, public testing::WithParamInterface<comparison_case> {};
+
+TEST_P(SameBytes, AsTheLinuxBuild) {
+  const auto linux_run = expect_same_bytes(GetParam().answers);
+  EXPECT_EQ(linux_run.status, GetParam().linux_status) << linux_run.errors;
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SameBytes, testing::ValuesIn(comparison_cases()),
+                         [](const testing::TestParamInfo<comparison_case>& param_info) { return param_info.param.name; });
+
+std::string diagnostic(int number, const std::string& text) {
+  return "ulpscope: severe (" + std::to_string(number) + "): " + text + "\r\n";
+}
+
+TEST_F(WindowsBuild, WorkedExampleOnTheConsole) {
+  e2e::scratch_folder folder;
+  const auto run = run_windows_build({.input = "t\n1, 1, 1\ny\n-1 -1 1\nn\n", .folder = folder.path()});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(run.output,
+            "Input file name (NO extension):  Input xStart, xEnd (0=stop), xStep: \r\n"
+            " Another Range? (Y,y / char): Input xStart, xEnd (0=stop), xStep: \r\n"
+            " Another Range? (Y,y / char):\r\nFisier de rezultate: t.rez\r\n\r\nApasa orice tasta\r\n");
+  const std::string file = e2e::read_file(folder / "t.rez");
+  EXPECT_NE(file.find("\r\nx1:-9.999999999999998D-01 -0.9999999999999998    x1 >x        x1-x =  "
+                      "2.220446049250313D-16\r\n"),
+            std::string::npos)
+      << file;
+}
+
+// The open's refusals, as Windows reports them, with the path as Windows shows it.
+struct refusal_case {
+  const char* name;
+  std::string base_name;
+  void (*prepare)(const fs::path& folder);
+  int number;
+  std::string text;
+  std::string shown;  // the name shown; empty: the full path of "<base name>.rez" in the folder
+  friend std::ostream& operator<<(std::ostream& out, const refusal_case& c) { return out << c.base_name; }
+};
+
+std::vector<refusal_case> refusal_cases() {
+  return {
+      {"MissingFolderIs29", "no/such", nullptr, 29, "file not found", ""},
+      {"FolderOfThatNameIs9", "d", [](const fs::path& folder) { fs::create_directory(folder / "d.rez"); }, 9,
+       "permission to access file denied", ""},
+      // Q: is no drive of a fresh prefix.
+      {"MissingDriveIs42", "q:\\x", nullptr, 42, "no such device", "q:\\x.rez"},
+      {"InvalidCharacterIs43", "a<b", nullptr, 43, "file name specification error", ""},
+      {"WildcardIs43", "a*b", nullptr, 43, "file name specification error", ""},
+  };
+}
+
+class Refusals : public WindowsBuild, public testing::WithParamInterface<refusal_case> {};
+
+TEST_P(Refusals, EndWithTheirNumberAndTouchNothing) {
+  e2e::scratch_folder folder;
+  if (GetParam().prepare) GetParam().prepare(folder.path());
+  const auto before = files_in(folder.path());
+  const auto run = run_windows_build({.input = GetParam().base_name + "\n1 1 1\nn\n", .folder = folder.path()});
+  std::string shown = GetParam().shown;
+  if (shown.empty()) {
+    shown = windows_path(folder.path()) + "\\" + GetParam().base_name + ".rez";
+    std::replace(shown.begin(), shown.end(), '/', '\\');
+  }
+  EXPECT_EQ(run.status, GetParam().number);
+  EXPECT_EQ(run.errors, diagnostic(GetParam().number, GetParam().text + ", unit 1, file " + shown));
+  EXPECT_EQ(files_in(folder.path()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, Refusals, testing::ValuesIn(refusal_cases()),
+                         [](const testing::TestParamInfo<refusal_case>& param_info) { return param_info.param.name; });
+
+// The read-only attribute is obeyed even where wine's host would let the
+// superuser write, so this runs as root too.
+TEST_F(WindowsBuild, ReadOnlyFileIs47AndStaysUnchanged) {
+  e2e::scratch_folder folder;
+  const auto path = folder / "ro.rez";
+  e2e::write_file(path, "keep me\n");
+  fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  const auto run = run_windows_build({.input = "ro\n1 1 1\nn\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 47);
+  EXPECT_EQ(run.errors, diagnostic(47, "write to READONLY file, unit 1, file " + windows_path(path)));
+  EXPECT_EQ(e2e::read_file(path), "keep me\n");
+}
+
+TEST_F(WindowsBuild, EndOfInputIs24OnConin) {
+  e2e::scratch_folder folder;
+  const auto run = run_windows_build({.input = "e\n1 1 1\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 24);
+  EXPECT_EQ(run.errors, diagnostic(24, "end-of-file during read, unit -4, file CONIN$"));
+  const std::string file = e2e::read_file(folder / "e.rez");
+  EXPECT_EQ(file.substr(file.size() - 56), "x2: 1.000000000000000D+00  0.5000000000000000    x2 =x\r\n");
+}
+
+// SetEndOfFile after the first record: nothing of the older file remains.
+TEST_F(WindowsBuild, ReplacesALongerExistingFile) {
+  e2e::scratch_folder folder;
+  std::string old;
+  for (int line = 0; line < 10000; ++line) old += "old line " + std::to_string(line) + "\r\n";
+  e2e::write_file(folder / "r.rez", old);
+  const auto run = run_windows_build({.input = "r\n1 1 1\nn\n", .folder = folder.path()});
+  ASSERT_EQ(run.status, 0) << run.errors;
+  const std::string file = e2e::read_file(folder / "r.rez");
+  EXPECT_EQ(file.find("old line"), std::string::npos);
+  EXPECT_EQ(file.substr(0, 33), " Model: x =s*2^exponent*fractie\r\n");
+  EXPECT_EQ(file.substr(file.size() - 73), std::string(71, '-') + "\r\n");
+}
+
+// The device names, in any case: CON is standard output, NUL discards; no
+// file is made for either.
+TEST_F(WindowsBuild, ConAndNulMakeNoFile) {
+  for (const char* base_name : {"con", "Con", "nul", "NuL"}) {
+    e2e::scratch_folder folder;
+    const auto run = run_windows_build({.input = std::string(base_name) + "\n1 1 1\nn\n", .folder = folder.path()});
+    EXPECT_EQ(run.status, 0) << base_name << ": " << run.errors;
+    EXPECT_TRUE(fs::is_empty(folder.path())) << base_name;
+    EXPECT_NE(run.output.find(std::string("Fisier de rezultate: ") + base_name + ".rez\r\n"), std::string::npos);
+    const bool to_console = (base_name[0] | 0x20) == 'c';
+    EXPECT_EQ(run.output.find(" Model: x =s*2^exponent*fractie\r\n") != std::string::npos, to_console) << base_name;
+  }
+}
+
+// At a pseudo-terminal: the console of wine, with standard error to a file.
+e2e::pty_options at_console(const e2e::scratch_folder& folder) {
+  e2e::pty_options options;
+  options.command = {"/usr/bin/env", "WINEPREFIX=" ULPSCOPE_WINE_PREFIX, "WINEDEBUG=-all", ULPSCOPE_WINE,
+                     ULPSCOPE_WINDOWS_BINARY};
+  options.folder = folder.path();
+  options.errors_path = folder / "errors";
+  return options;
+}
+
+constexpr const char* control_c_diagnostic = "ulpscope: error (200): program aborting due to control-C event\r\n";
+
+// Wine's console takes the terminal out of line mode when the program first
+// reads from it; keys typed before that would be cooked by the terminal.
+void wait_for_first_read(e2e::pty_session& session) {
+  ASSERT_TRUE(session.wait_for_screen("extension):"));
+  ASSERT_TRUE(session.wait_for_line_mode(false)) << "wine's console never took the terminal";
+}
+
+// Wine's console draws the screen by differences, so a blank may come as a
+// cursor movement: the screen is matched by words without blanks.
+void answer_one_range(e2e::pty_session& session, const char* name, const char* last_keys) {
+  wait_for_first_read(session);
+  session.type(std::string(name) + "\r");
+  ASSERT_TRUE(session.wait_for_screen("xStep:")) << testing::PrintToString(session.screen());
+  session.type("1 1 1\r");
+  ASSERT_TRUE(session.wait_for_screen("char):")) << testing::PrintToString(session.screen());
+  session.type(last_keys);
+}
+
+// Control-C is the one event that shows the run was still waiting: the wait
+// ends by the event's diagnostic, not by itself.
+TEST_F(WindowsBuild, KeyWaitLastsUntilControlC) {
+  e2e::scratch_folder folder;
+  e2e::pty_session session(at_console(folder));
+  answer_one_range(session, "w", "n\r");
+  ASSERT_TRUE(session.wait_for_screen("tasta"));
+  session.type("\x03");
+  const auto end = session.wait_for_exit();
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->status, 0);
+  EXPECT_EQ(e2e::read_file(folder / "errors"), control_c_diagnostic);
+  const std::string file = e2e::read_file(folder / "w.rez");
+  EXPECT_EQ(file.substr(file.size() - 73), std::string(71, '-') + "\r\n");
+}
+
+// A key with a character and one without (the cursor key, which the terminal
+// sends as an escape sequence), typed during the wait or ahead of it.
+struct key_case {
+  const char* name;
+  const char* last_keys;    // after the another-range prompt
+  const char* key_in_wait;  // typed once the key message is shown; empty: none
+  friend std::ostream& operator<<(std::ostream& out, const key_case& c) { return out << c.name; }
+};
+
+class KeyWait : public WindowsBuild, public testing::WithParamInterface<key_case> {};
+
+TEST_P(KeyWait, EndsWithStatusZero) {
+  e2e::scratch_folder folder;
+  e2e::pty_session session(at_console(folder));
+  answer_one_range(session, "k", GetParam().last_keys);
+  if (*GetParam().key_in_wait != '\0') {
+    ASSERT_TRUE(session.wait_for_screen("tasta"));
+    session.type(GetParam().key_in_wait);
+  }
+  const auto end = session.wait_for_exit();
+  ASSERT_TRUE(end) << "the key did not end the wait";
+  EXPECT_EQ(end->status, 0);
+  EXPECT_EQ(e2e::read_file(folder / "errors"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyWait,
+                         testing::Values(key_case{"Letter", "n\r", "k"}, key_case{"CursorUp", "n\r", "\x1b[A"},
+                                         key_case{"FunctionKey", "n\r", "\x1b[15~"},
+                                         key_case{"TypedAhead", "n\rx", ""}),
+                         [](const testing::TestParamInfo<key_case>& param_info) { return param_info.param.name; });
+
+// Control-C while the dialogue waits in a console read.
+TEST_F(WindowsBuild, ControlCAtThePromptEndsWithStatusZero) {
+  e2e::scratch_folder folder;
+  e2e::pty_session session(at_console(folder));
+  wait_for_first_read(session);
+  session.type("\x03");
+  const auto end = session.wait_for_exit();
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->status, 0);
+  EXPECT_EQ(e2e::read_file(folder / "errors"), control_c_diagnostic);
+}
+
+}  // namespace
