@@ -4,6 +4,7 @@
 #include <string>
 
 #include "run_tool.h"
+#include "worked_example.h"
 
 namespace {
 
@@ -12,17 +13,7 @@ using e2e::crlf_lines;
 const std::string hyphens(71, '-');
 const std::string column_header = "      x                    fractie(x)            exponent(x)  ULP(x)";
 
-const std::string preamble = crlf_lines({
-    " Model: x =s*2^exponent*fractie",
-    " exponent =exponent(x); fractie =fraction(x);",
-    "",
-    " x: real(8)",
-    " ULP(x) =2**(exponent(x) -53)",
-    " ",
-    " x1 =x +ULP(x)",
-    " x2 =x +ULP(x)/2.",
-    " [x3 =x +ULP(x)/4.]",
-});
+const std::string preamble = test_support::preamble_text();
 
 e2e::run_result run_in(const e2e::scratch_folder& folder, const std::string& input) {
   return e2e::run_tool({.input = input, .folder = folder.path()});
@@ -30,37 +21,11 @@ e2e::run_result run_in(const e2e::scratch_folder& folder, const std::string& inp
 
 TEST(ResultsFile, WorkedExampleByteForByte) {
   e2e::scratch_folder folder;
-  const auto run = run_in(folder, "t\n1, 1, 1\ny\n-1 -1 1\nn\n");
+  const auto run = run_in(folder, std::string(test_support::worked_example_answers));
   ASSERT_EQ(run.status, 0) << run.errors;
   EXPECT_EQ(run.errors, "");
-  const std::string expected =
-      preamble + crlf_lines({
-                     " ",
-                     hyphens,
-                     column_header,
-                     "",
-                     "x:  1.000000000000000D+00  0.5000000000000000    1            2.220446049250313D-16",
-                     " ",
-                     "x1: 1.000000000000000D+00  0.5000000000000001    x1 >x        x1-x =  2.220446049250313D-16",
-                     "x2: 1.000000000000000D+00  0.5000000000000000    x2 =x",
-                     " ",
-                     hyphens,
-                     column_header,
-                     "",
-                     "x: -1.000000000000000D+00 -0.5000000000000000    1            2.220446049250313D-16",
-                     " ",
-                     "x1:-9.999999999999998D-01 -0.9999999999999998    x1 >x        x1-x =  2.220446049250313D-16",
-                     "x2:-9.999999999999999D-01 -0.9999999999999999    x2 >x        x2-x =  1.110223024625157D-16",
-                     " ",
-                     "x3: -1.000000000000000D+00-0.5000000000000000    x3 =x",
-                     hyphens,
-                 });
-  EXPECT_EQ(e2e::read_file(folder / "t.rez"), expected);
-  // Answers are not echoed through a pipe, so held prompts run on into what follows.
-  EXPECT_EQ(run.output,
-            "Input file name (NO extension):  Input xStart, xEnd (0=stop), xStep: \r\n"
-            " Another Range? (Y,y / char): Input xStart, xEnd (0=stop), xStep: \r\n"
-            " Another Range? (Y,y / char):\r\nFisier de rezultate: t.rez\r\n\r\nApasa orice tasta\r\n");
+  EXPECT_EQ(e2e::read_file(folder / "t.rez"), test_support::with_crlf(test_support::worked_example_lines()));
+  EXPECT_EQ(run.output, test_support::worked_example_console());
 }
 
 TEST(ResultsFile, SweepThroughZeroHasAHeaderBeforeEachX) {

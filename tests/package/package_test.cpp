@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "textio/streams.h"
+#include "worked_example.h"
 
 namespace {
 
@@ -44,12 +45,6 @@ std::string read_file(const fs::path& path) {
 void write_file(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary);
   out << bytes;
-}
-
-std::string crlf_lines(const std::vector<std::string>& lines) {
-  std::string joined;
-  for (const auto& line : lines) joined += line + "\r\n";
-  return joined;
 }
 
 // A folder of its own below the temporary folder, removed at the end; runs
@@ -111,58 +106,9 @@ class scratch_folder {
   int runs_ = 0;
 };
 
-// The answers of the worked example and the 28 lines they give in t.rez.
-constexpr std::string_view worked_example_answers = "t\n1 1 1\ny\n-1 -1 1\nn\n";
-
-const std::vector<std::string>& worked_example_lines() {
-  static const std::string separator(71, '-');
-  static const std::string column_header =
-      "      x                    fractie(x)            exponent(x)  ULP(x)";
-  static const std::vector<std::string> lines{
-      " Model: x =s*2^exponent*fractie",
-      " exponent =exponent(x); fractie =fraction(x);",
-      "",
-      " x: real(8)",
-      " ULP(x) =2**(exponent(x) -53)",
-      " ",
-      " x1 =x +ULP(x)",
-      " x2 =x +ULP(x)/2.",
-      " [x3 =x +ULP(x)/4.]",
-      " ",
-      separator,
-      column_header,
-      "",
-      "x:  1.000000000000000D+00  0.5000000000000000    1            2.220446049250313D-16",
-      " ",
-      "x1: 1.000000000000000D+00  0.5000000000000001    x1 >x        x1-x =  2.220446049250313D-16",
-      "x2: 1.000000000000000D+00  0.5000000000000000    x2 =x",
-      " ",
-      separator,
-      column_header,
-      "",
-      "x: -1.000000000000000D+00 -0.5000000000000000    1            2.220446049250313D-16",
-      " ",
-      "x1:-9.999999999999998D-01 -0.9999999999999998    x1 >x        x1-x =  2.220446049250313D-16",
-      "x2:-9.999999999999999D-01 -0.9999999999999999    x2 >x        x2-x =  1.110223024625157D-16",
-      " ",
-      "x3: -1.000000000000000D+00-0.5000000000000000    x3 =x",
-      separator,
-  };
-  return lines;
-}
-
-// What the console shows for those answers with standard output redirected:
-// nothing echoes the answers, so each held prompt shares its line.
-std::string worked_example_console() {
-  return crlf_lines({
-      "Input file name (NO extension):  Input xStart, xEnd (0=stop), xStep: ",
-      " Another Range? (Y,y / char): Input xStart, xEnd (0=stop), xStep: ",
-      " Another Range? (Y,y / char):",
-      "Fisier de rezultate: t.rez",
-      "",
-      "Apasa orice tasta",
-  });
-}
+using test_support::worked_example_answers;
+using test_support::worked_example_console;
+using test_support::worked_example_lines;
 
 // "Package: ulpscope\nVersion: 0.1.0\n..." -> {Package: ulpscope, ...}
 std::map<std::string, std::string> control_fields(const std::string& text) {
@@ -230,7 +176,7 @@ TEST(Package, InstallsIntoATemporaryRootAndRuns) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.errors, "");
   EXPECT_EQ(run.output, worked_example_console());
-  EXPECT_EQ(read_file(scratch / "run/t.rez"), crlf_lines(worked_example_lines()));
+  EXPECT_EQ(read_file(scratch / "run/t.rez"), test_support::with_crlf(worked_example_lines()));
 }
 
 // The page as groff renders it for a terminal of 200 columns, in plain ASCII.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/shared.h"
 #include "platform/posix/posix_terminal.h"
 
 namespace ulpscope::platform {
@@ -37,15 +38,6 @@ bool write_all(int fd, std::string_view bytes, std::size_t& written) {
 bool write_all(int fd, std::string_view bytes) {
   std::size_t written = 0;
   return write_all(fd, bytes, written);
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 open_error classify(int error) {
@@ -121,11 +113,7 @@ class posix_system final : public system_interface {
   bool write_console(std::string_view bytes) override { return write_all(STDOUT_FILENO, bytes); }
   void write_error(std::string_view bytes) override { write_all(STDERR_FILENO, bytes); }
 
-  device device_named(std::string_view name) override {
-    if (equal_ignoring_case(name, "con")) return device::console_output;
-    if (equal_ignoring_case(name, "nul")) return device::null_device;
-    return device::none;
-  }
+  device device_named(std::string_view name) override { return detail::console_or_null_device(name); }
 
   open_result open_results_file(const std::string& name) override {
     constexpr int common = O_CLOEXEC | O_NOCTTY;

@@ -8,6 +8,7 @@
 // it only while those signals are blocked, and the handlers use nothing but
 // async-signal-safe calls.
 #include "platform/posix/posix_terminal.h"
+#include "platform/shared.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -31,16 +32,17 @@ volatile sig_atomic_t key_wait_terminal = -1;
 volatile sig_atomic_t terminal_in_wait_mode = 0;
 termios line_mode_settings{};
 
-struct console_event {
+using detail::console_event;
+
+struct console_signal {
   int signal_number;
-  std::string_view diagnostic;
-  int status;
+  console_event event;
 };
 
-constexpr std::array console_events{
-    console_event{SIGINT, "ulpscope: error (200): program aborting due to control-C event\r\n", 0},
-    console_event{SIGQUIT, "ulpscope: error (200): program aborting due to control-BREAK event\r\n", 1},
-    console_event{SIGHUP, "ulpscope: error (200): program aborting due to window-CLOSE event\r\n", 2},
+constexpr std::array console_signals{
+    console_signal{SIGINT, console_event::control_c},
+    console_signal{SIGQUIT, console_event::control_break},
+    console_signal{SIGHUP, console_event::window_close},
 };
 
 // Blocked while any of the handlers runs and while the wait changes the shared
@@ -120,11 +122,12 @@ void unblock(int signal_number) {
 // Writes the event's diagnostic (one write), restores the terminal and ends;
 // _exit closes every descriptor, the results file among them.
 void on_console_event(int signal_number) {
-  for (const console_event& event : console_events) {
-    if (event.signal_number != signal_number) continue;
-    [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, event.diagnostic.data(), event.diagnostic.size());
+  for (const console_signal& known : console_signals) {
+    if (known.signal_number != signal_number) continue;
+    const detail::console_event_end& end = detail::end_of(known.event);
+    [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, end.diagnostic.data(), end.diagnostic.size());
     restore_line_mode();
-    _exit(event.status);
+    _exit(end.status);
   }
 }
 

@@ -6,6 +6,7 @@
 // block on the handle only while the input buffer is empty; with events that
 // do not count in it, it looks again after a short pause.
 #include "platform/win32/win32_console.h"
+#include "platform/shared.h"
 
 #include <windows.h>
 
@@ -65,16 +66,15 @@ void wait_until_key_pending(HANDLE keyboard) {
   }
 }
 
-struct console_event {
-  DWORD event;
-  std::string_view diagnostic;
-  UINT status;
+struct console_control {
+  DWORD control;
+  detail::console_event event;
 };
 
-constexpr std::array console_events{
-    console_event{CTRL_C_EVENT, "ulpscope: error (200): program aborting due to control-C event\r\n", 0},
-    console_event{CTRL_BREAK_EVENT, "ulpscope: error (200): program aborting due to control-BREAK event\r\n", 1},
-    console_event{CTRL_CLOSE_EVENT, "ulpscope: error (200): program aborting due to window-CLOSE event\r\n", 2},
+constexpr std::array console_controls{
+    console_control{CTRL_C_EVENT, detail::console_event::control_c},
+    console_control{CTRL_BREAK_EVENT, detail::console_event::control_break},
+    console_control{CTRL_CLOSE_EVENT, detail::console_event::window_close},
 };
 
 // Runs on a thread the system starts for the event, while the dialogue may be
@@ -82,12 +82,13 @@ constexpr std::array console_events{
 // process, which closes every handle, the results file among them. Called by
 // the system, which promises 32-bit code only a 4-byte aligned stack.
 [[gnu::force_align_arg_pointer]] BOOL WINAPI on_console_event(DWORD event) {
-  for (const console_event& known : console_events) {
-    if (known.event != event) continue;
+  for (const console_control& known : console_controls) {
+    if (known.control != event) continue;
+    const detail::console_event_end& end = detail::end_of(known.event);
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), known.diagnostic.data(), static_cast<DWORD>(known.diagnostic.size()),
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), end.diagnostic.data(), static_cast<DWORD>(end.diagnostic.size()),
               &written, nullptr);
-    ExitProcess(known.status);
+    ExitProcess(static_cast<UINT>(end.status));
   }
   return FALSE;  // log-off and shut-down: the system's own handling
 }

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/shared.h"
 #include "platform/win32/win32_console.h"
 
 namespace ulpscope::platform {
@@ -39,15 +40,6 @@ bool write_all(HANDLE target, std::string_view bytes, std::size_t& written) {
 bool write_all(HANDLE target, std::string_view bytes) {
   std::size_t written = 0;
   return write_all(target, bytes, written);
-}
-
-bool equal_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
 }
 
 struct error_class {
@@ -150,7 +142,7 @@ constexpr std::array<std::string_view, 6> opened_devices{"PRN", "AUX", "COM1", "
 std::string_view device_of(std::string_view name) {
   const std::string_view base = name.substr(0, name.rfind('.'));
   for (const std::string_view device : opened_devices)
-    if (equal_ignoring_case(base, device)) return device;
+    if (detail::equal_ignoring_case(base, device)) return device;
   return {};
 }
 
@@ -199,11 +191,7 @@ class win32_system final : public system_interface {
   bool write_console(std::string_view bytes) override { return write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
   void write_error(std::string_view bytes) override { write_all(GetStdHandle(STD_ERROR_HANDLE), bytes); }
 
-  device device_named(std::string_view name) override {
-    if (equal_ignoring_case(name, "con")) return device::console_output;
-    if (equal_ignoring_case(name, "nul")) return device::null_device;
-    return device::none;
-  }
+  device device_named(std::string_view name) override { return detail::console_or_null_device(name); }
 
   open_result open_results_file(const std::string& name) override {
     const std::string_view device = device_of(name);
