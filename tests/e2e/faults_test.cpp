@@ -44,7 +44,7 @@ TEST(Faults, KilledMidSweepLeavesAPrefixEndingAtARecord) {
   const std::string whole = e2e::read_file(complete_folder / "k.rez");
   const auto ends = record_ends(whole);
 
-  for (const std::size_t kill_at : {1000ul, 100000ul, 1000000ul, whole.size() / 2}) {
+  for (const std::size_t kill_at : std::initializer_list<std::size_t>{1000, 100000, 1000000, whole.size() / 2}) {
     e2e::scratch_folder folder;
     const auto path = folder / "k.rez";
     const auto run = e2e::run_tool({.input = long_sweep, .folder = folder.path(), .while_running = [&](pid_t pid) {

@@ -79,8 +79,7 @@ void feed(int fd, const run_options& options) {
   }
   ::signal(SIGPIPE, SIG_DFL);
   for (const std::string& entry : options.environment) ::putenv(const_cast<char*>(entry.c_str()));
-  const std::vector<std::string> command =
-      options.command.empty() ? std::vector<std::string>{ULPSCOPE_BINARY} : options.command;
+  const std::vector<std::string> command = options.command.empty() ? tool_command() : options.command;
   std::vector<char*> argv;
   for (const std::string& argument : command) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
@@ -89,6 +88,12 @@ void feed(int fd, const run_options& options) {
 }
 
 }  // namespace
+
+std::vector<std::string> tool_command() {
+  const std::string emulator = ULPSCOPE_EMULATOR;
+  if (emulator.empty()) return {ULPSCOPE_BINARY};
+  return {emulator, ULPSCOPE_BINARY};
+}
 
 run_result run_tool(const run_options& options) {
   ::signal(SIGPIPE, SIG_IGN);

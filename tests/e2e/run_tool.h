@@ -44,6 +44,10 @@ struct run_options {
 
 run_result run_tool(const run_options& options);
 
+// The program and arguments that start the tool of this build: its path, after
+// the emulator's when the build is for another processor.
+std::vector<std::string> tool_command();
+
 // A folder of its own below the system's temporary folder, removed at the end.
 class scratch_folder {
  public:
