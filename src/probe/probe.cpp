@@ -65,7 +65,9 @@ ordering compare(double probe, double x) noexcept {
 
 std::int32_t digit_count(std::int32_t n) noexcept {
   if (n == 0) return 1;
-  const auto magnitude = static_cast<float>(std::llabs(static_cast<long long>(n)));
+  // |n| rounded to single precision (rounding to nearest is symmetric), from
+  // a 32-bit conversion: 32-bit x86 converts a 64-bit integer on the x87 unit.
+  const float magnitude = std::fabs(static_cast<float>(n));
   const float digits = std::log10(magnitude) + 1.0f;
   return static_cast<std::int32_t>(digits) + (n < 0 ? 1 : 0);
 }
