@@ -13,18 +13,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
-#include <charconv>
-#include <cmath>
-#include <cstdint>
 #include <filesystem>
-#include <map>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "pty_session.h"
 #include "run_tool.h"
+#include "same_bytes.h"
 
 namespace {
 
@@ -65,158 +60,18 @@ std::string as_shown_on_windows(std::string errors, const fs::path& linux_folder
   return errors;
 }
 
-// Empty when the two texts are equal, else where they first differ: a few
-// bytes of each, not the megabytes of a whole results file.
-std::string first_difference(const std::string& linux_bytes, const std::string& windows_bytes) {
-  if (linux_bytes == windows_bytes) return "";
-  std::size_t at = 0;
-  while (at < linux_bytes.size() && at < windows_bytes.size() && linux_bytes[at] == windows_bytes[at]) ++at;
-  const std::size_t from = at < 40 ? 0 : at - 40;
-  return "sizes " + std::to_string(linux_bytes.size()) + " and " + std::to_string(windows_bytes.size()) +
-         ", first difference at byte " + std::to_string(at) + ":\n  linux:   " +
-         testing::PrintToString(linux_bytes.substr(from, 80)) + "\n  windows: " +
-         testing::PrintToString(windows_bytes.substr(from, 80));
-}
+const e2e::foreign_build windows_build{"windows", run_windows_build, as_shown_on_windows};
 
-// Every file a run left in its folder, by name.
-std::map<std::string, std::string> files_in(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder))
-    files[entry.path().filename().string()] = e2e::read_file(entry.path());
-  return files;
-}
-
-void expect_same_files(const fs::path& linux_folder, const fs::path& windows_folder) {
-  const auto linux_files = files_in(linux_folder);
-  const auto windows_files = files_in(windows_folder);
-  std::vector<std::string> linux_names, windows_names;
-  for (const auto& [name, bytes] : linux_files) linux_names.push_back(name);
-  for (const auto& [name, bytes] : windows_files) windows_names.push_back(name);
-  ASSERT_EQ(windows_names, linux_names);
-  for (const auto& [name, bytes] : linux_files)
-    EXPECT_EQ(first_difference(bytes, windows_files.at(name)), "") << "in " << name;
-}
-
-// Gives `answers` to both builds, each in a folder of its own, and compares.
-// Returns the Linux run, for checks that the comparison means something.
-e2e::run_result expect_same_bytes(const std::string& answers) {
-  e2e::scratch_folder linux_folder, windows_folder;
-  const auto linux_run = e2e::run_tool({.input = answers, .folder = linux_folder.path()});
-  const auto windows_run = run_windows_build({.input = answers, .folder = windows_folder.path()});
-  EXPECT_EQ(windows_run.status, linux_run.status);
-  EXPECT_EQ(first_difference(linux_run.output, windows_run.output), "") << "on standard output";
-  EXPECT_EQ(windows_run.errors, as_shown_on_windows(linux_run.errors, linux_folder.path(), windows_folder.path()));
-  expect_same_files(linux_folder.path(), windows_folder.path());
-  return linux_run;
-}
-
-// The shortest text that reads back as `value`.
-std::string text_of(double value) {
-  char buffer[32];
-  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
-}
-
-std::string range_answer(double start, double end, double step) {
-  return text_of(start) + " " + text_of(end) + " " + text_of(step) + "\n";
-}
-
-// One range per binade, x = 2^k for every normal k, with the step x/2 so that
-// each sweep holds x alone: every exponent(x), its digit count, ULP(x) and the
-// probes at each binary exponent. (Subnormal x cannot start a range: the
-// modes make such an end equal to 0, which stops the run.)
-std::string every_binade_answers() {
-  std::string answers = "p\n";
-  for (int k = -1022; k <= 1023; ++k) {
-    const double x = std::ldexp(1.0, k);
-    answers += range_answer(x, x, x / 2) + (k < 1023 ? "y\n" : "n\n");
-  }
-  return answers;
-}
-
-// Ranges of random doubles: a start of any sign and normal exponent, a step
-// from one ulp of the start up to 2^20 ulps, 1 to 20 values; every third range
-// crosses zero with a step of any normal magnitude.
-std::string random_answers(std::uint64_t seed) {
-  std::mt19937_64 random(seed);
-  const auto between = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-  std::string answers = "r\n";
-  constexpr int ranges = 12;
-  for (int range = 0; range < ranges; ++range) {
-    int count = between(1, 20);
-    double start = 0, step = 0;
-    if (range % 3 == 2) {
-      // The end stays above zero and normal: an end equal to 0 would stop the run.
-      count = between(2, 20);
-      step = std::ldexp(1.0 + between(0, 1 << 20) / double(1 << 20), between(-1022, 1000));
-      start = -step * between(0, count - 2);
-    } else {
-      const std::uint64_t fraction_bits = random() & ((std::uint64_t{1} << 52) - 1);
-      const std::uint64_t exponent_bits = static_cast<std::uint64_t>(between(1, 2040)) << 52;
-      const std::uint64_t sign_bit = static_cast<std::uint64_t>(between(0, 1)) << 63;
-      start = std::bit_cast<double>(sign_bit | exponent_bits | fraction_bits);
-      int exponent = 0;
-      std::frexp(start, &exponent);
-      step = std::ldexp(between(0, 1) ? 1.0 : -1.0, exponent - 53 + between(0, 20));
-    }
-    answers += range_answer(start, start + step * (count - 1), step) + (range + 1 < ranges ? "y\n" : "n\n");
-  }
-  return answers;
-}
-
-struct comparison_case {
-  std::string name;
-  std::string answers;
-  int linux_status;  // what the Linux build gives, so that a case cannot pass by both builds failing alike
-  friend std::ostream& operator<<(std::ostream& out, const comparison_case& c) { return out << c.name; }
-};
-
-std::vector<comparison_case> comparison_cases() {
-  std::vector<comparison_case> cases{
-      {"WorkedExample", "t\n1, 1, 1\ny\n-1 -1 1\nn\n", 0},
-      {"SweepThroughZero", "z\n-1 1 1\nn\n", 0},
-      {"Tenths", "s\n0.1 1.0 0.1\ny\n0.1 0.3 0.1\nn\n", 0},
-      {"SixtyThousandValues", "k\n1 60000 1\nn\n", 0},
-      {"DownwardSweep", "d\n3 1 -1\ny\n-3 -1 1\nn\n", 0},
-      {"SubnormalUlp", "s\n9.332636185032189e-302 9.332636185032189e-302 1\nn\n", 0},
-      {"BottomOfTheNormals", "b\n0 2.5e-307 2.2250738585072014e-308\ny\n-4e-308 4e-308 1e-308\nn\n", 0},
-      {"SubnormalValuesAndSteps", "u\n4e-320 1e-319 1e-320\ny\n1 2 5e-324\nn\n", 0},
-      {"TopOfTheRange", "m\n1.7976931348623157e308 1.7976931348623157e308 1\ny\n1e308 1.7e308 1e307\nn\n", 0},
-      {"NotANumberAndInfinities", "i\nnan nan 1\ny\ninf inf 1\ny\n-inf 1 1\ny\n0 2147483647 1\nn\n", 0},
-      {"FreeFormAnswers", "f\n3*1\ny\n1,,0.5\ny\n/\ny\n2 3 /\ny\n1D0 1.5d+0 2.5E-1\nn\n", 0},
-      {"ImmediateStop", "q\n1 0 1\n", 0},
-      {"ImmediateStopAfterARange", "q\n2 1 1\ny\n5 0.0 5\n", 0},
-      {"SubnormalEndStops", "q\n1 4e-320 1\n", 0},
-      {"EndOfInputAfterARange", "e\n1 1 1\ny\n", 24},
-      {"EndOfInputInAnAnswer", "e\n1 1", 24},
-      {"NoInputAtAll", "", 24},
-      {"SyntaxError", "b\n1 1 1\ny\n1 2 abc\n", 59},
-      {"ConversionError", "b\n1 1 1\ny\n1,2,T\n", 64},
-      {"TooLarge", "b\n1 1 1\ny\n1e400\n", 64},
-      {"MissingFolder", "no/such\n", 29},
-      {"EmptyName", "\n", 43},
-      {"NameCutIntoItsExtension", std::string(253, 'a') + "\n", 43},
-      {"LongestNameThatKeepsItsExtension", std::string(252, 'c') + "\n1 0 1\n", 43},
-      {"LongName", std::string(200, 'c') + "\n1 1 1\nn\n", 0},
-      {"LeadingBlanks", "  lead   \n1 1 1\nn\n", 0},
-      {"ConGoesToStandardOutput", "con\n2 1 1\ny\n1 1 1\nn\n", 0},
-      {"NulDiscards", "NUL\n1 1 1\nn\n", 0},
-      {"EveryBinade", every_binade_answers(), 0},
-  };
-  for (std::uint64_t seed = 1; seed <= 8; ++seed)
-    cases.push_back({"RandomRanges" + std::to_string(seed), random_answers(seed), 0});
-  return cases;
-}
-
-class SameBytes : public WindowsBuild, public testing::WithParamInterface<comparison_case> {};
+class SameBytes : public WindowsBuild, public testing::WithParamInterface<e2e::comparison_case> {};
 
 TEST_P(SameBytes, AsTheLinuxBuild) {
-  const auto linux_run = expect_same_bytes(GetParam().answers);
-  EXPECT_EQ(linux_run.status, GetParam().linux_status) << linux_run.errors;
+  const auto linux_run = e2e::expect_same_bytes(windows_build, GetParam().answers);
+  EXPECT_EQ(linux_run.status, GetParam().own_status) << linux_run.errors;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Answers, SameBytes, testing::ValuesIn(comparison_cases()),
-    [](const testing::TestParamInfo<comparison_case>& param_info) { return param_info.param.name; });
+    Answers, SameBytes, testing::ValuesIn(e2e::comparison_cases()),
+    [](const testing::TestParamInfo<e2e::comparison_case>& param_info) { return param_info.param.name; });
 
 std::string diagnostic(int number, const std::string& text) {
   return "ulpscope: severe (" + std::to_string(number) + "): " + text + "\r\n";
@@ -266,7 +121,7 @@ class Refusals : public WindowsBuild, public testing::WithParamInterface<refusal
 TEST_P(Refusals, EndWithTheirNumberAndTouchNothing) {
   e2e::scratch_folder folder;
   if (GetParam().prepare) GetParam().prepare(folder.path());
-  const auto before = files_in(folder.path());
+  const auto before = e2e::files_in(folder.path());
   const auto run = run_windows_build({.input = GetParam().base_name + "\n1 1 1\nn\n", .folder = folder.path()});
   std::string shown = GetParam().shown;
   if (shown.empty()) {
@@ -275,7 +130,7 @@ TEST_P(Refusals, EndWithTheirNumberAndTouchNothing) {
   }
   EXPECT_EQ(run.status, GetParam().number);
   EXPECT_EQ(run.errors, diagnostic(GetParam().number, GetParam().text + ", unit 1, file " + shown));
-  EXPECT_EQ(files_in(folder.path()), before);
+  EXPECT_EQ(e2e::files_in(folder.path()), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, Refusals, testing::ValuesIn(refusal_cases()),
