@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <initializer_list>
 #include <iterator>
 #include <set>
 #include <string>
