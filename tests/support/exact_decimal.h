@@ -101,9 +101,12 @@ inline expected_digits round_exact(const exact_decimal& exact, int count) {
     if (i >= 0) {
       ++kept[static_cast<std::size_t>(i)];
     } else {
-      kept = "1" + kept;
-      kept.pop_back();
-      if (kept.empty()) kept = "1";
+      // Every kept digit was 9 and is now 0: the digits become 1 0...0 and the
+      // exponent grows by one.
+      if (kept.empty())
+        kept.push_back('1');
+      else
+        kept.front() = '1';
       ++exponent;
     }
   }
