@@ -165,10 +165,19 @@ TEST(Package, InstallsIntoATemporaryRootAndRuns) {
   const fs::path binary = root / "usr/bin/ulpscope";
   ASSERT_TRUE(fs::is_regular_file(binary));
   EXPECT_NE(fs::status(binary).permissions() & fs::perms::owner_exec, fs::perms::none);
-  const std::string man_page = read_file(root / "usr/share/man/man1/ulpscope.1");
-  EXPECT_EQ(man_page, read_file(ULPSCOPE_MAN_PAGE));
-  EXPECT_NE(man_page.find(".TH ULPSCOPE 1 \"\" \"ulpscope " ULPSCOPE_VERSION "\""), std::string::npos);
-  EXPECT_EQ(read_file(root / "usr/share/doc/ulpscope/README.md"), read_file(ULPSCOPE_README));
+  const finished man_page = scratch.run({ULPSCOPE_GZIP, "-d", "-c", (root / "usr/share/man/man1/ulpscope.1.gz").string()},
+                                        scratch / "packages");
+  EXPECT_EQ(man_page.status, 0) << man_page.errors;
+  EXPECT_EQ(man_page.output, read_file(ULPSCOPE_MAN_PAGE));
+  EXPECT_NE(man_page.output.find(".TH ULPSCOPE 1 \"\" \"ulpscope " ULPSCOPE_VERSION "\""), std::string::npos);
+  const fs::path doc = root / "usr/share/doc/ulpscope";
+  EXPECT_EQ(read_file(doc / "README.md"), read_file(ULPSCOPE_README));
+  const std::string copyright = read_file(doc / "copyright");
+  EXPECT_EQ(copyright.rfind("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n", 0), 0u);
+  EXPECT_NE(copyright.find("\nLicense: MIT\n MIT License\n .\n"), std::string::npos) << copyright;
+  const finished changelog = scratch.run({ULPSCOPE_GZIP, "-d", "-c", (doc / "changelog.gz").string()}, scratch / "packages");
+  EXPECT_EQ(changelog.status, 0) << changelog.errors;
+  EXPECT_EQ(changelog.output.rfind("ulpscope (" ULPSCOPE_VERSION ") ", 0), 0u) << changelog.output;
 
   // Step 4: the installed binary, once, with the answers of the worked example.
   write_file(scratch / "answers", worked_example_answers);

@@ -92,6 +92,14 @@ std::string counting_text(std::size_t length) {
   return text;
 }
 
+// A line of a list record that starts with a text: its leading blank, then
+// `count` bytes of `text` from `from`. Appended rather than written as
+// " " + text.substr(...): GCC 12 wrongly warns (-Wrestrict) about a literal
+// plus a temporary string.
+std::string blank_then(const std::string& text, std::size_t from = 0, std::size_t count = std::string::npos) {
+  return std::string(" ").append(text, from, count);
+}
+
 struct wrap_case {
   const char* name;
   std::vector<item> items;
@@ -103,12 +111,12 @@ TEST(ListRecord, WrapsOntoContinuationLines) {
   static const std::string t60 = counting_text(60), t30 = counting_text(30), t90 = counting_text(90);
   const std::string one = format_list_double(1.0);
   const std::vector<wrap_case> cases = {
-      {"79 bytes fill one line", {text_item(t79)}, {" " + t79}},
-      {"80 bytes are cut after 79", {text_item(t80)}, {" " + t79, " " + t80.substr(79)}},
+      {"79 bytes fill one line", {text_item(t79)}, {blank_then(t79)}},
+      {"80 bytes are cut after 79", {text_item(t80)}, {blank_then(t79), blank_then(t80, 79)}},
       {"200 bytes take three lines",
        {text_item(t200)},
-       {" " + t200.substr(0, 79), " " + t200.substr(79, 79), " " + t200.substr(158)}},
-      {"a text that does not fit moves whole", {text_item(t60), text_item(t30)}, {" " + t60, " " + t30}},
+       {blank_then(t200, 0, 79), blank_then(t200, 79, 79), blank_then(t200, 158)}},
+      {"a text that does not fit moves whole", {text_item(t60), text_item(t30)}, {blank_then(t60), blank_then(t30)}},
       {"texts join without a separator", {text_item("ab"), text_item("cd")}, {" abcd"}},
       {"a double starts the line itself", {real_item(1.0)}, {one}},
       {"a text after a double is separated", {real_item(1.0), text_item("ab")}, {one + " ab"}},
@@ -121,8 +129,8 @@ TEST(ListRecord, WrapsOntoContinuationLines) {
       {"empty texts give the leading blank", {text_item(""), text_item("")}, {" "}},
       {"after a lone leading blank the text is cut",
        {text_item(""), text_item(t90)},
-       {" " + t90.substr(0, 79), " " + t90.substr(79)}},
-      {"a double after a long text", {text_item(t60), real_item(1.0)}, {" " + t60, one}},
+       {blank_then(t90, 0, 79), blank_then(t90, 79)}},
+      {"a double after a long text", {text_item(t60), real_item(1.0)}, {blank_then(t60), one}},
   };
   for (const wrap_case& c : cases) {
     std::vector<std::string> expected;
