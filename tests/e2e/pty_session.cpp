@@ -251,7 +251,11 @@ termios pty_session::settings() const {
 }
 
 bool pty_session::wait_for_line_mode(bool canonical) const {
-  return eventually([&] { return ((settings().c_lflag & ICANON) != 0) == canonical; });
+  return wait_for_line_mode(canonical, std::chrono::duration_cast<std::chrono::seconds>(patience));
+}
+
+bool pty_session::wait_for_line_mode(bool canonical, std::chrono::seconds how_long) const {
+  return eventually([&] { return ((settings().c_lflag & ICANON) != 0) == canonical; }, how_long);
 }
 
 std::string pty_session::take_pending_input() {

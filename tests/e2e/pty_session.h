@@ -67,6 +67,7 @@ class pty_session {
   termios settings() const;
   // Waits until the terminal's line mode is `canonical`; false on timeout.
   bool wait_for_line_mode(bool canonical) const;
+  bool wait_for_line_mode(bool canonical, std::chrono::seconds patience) const;
   // Reads, as the next reader of the terminal would, the bytes typed and not
   // yet read by anyone, whole lines or not. Requires: the program has ended.
   std::string take_pending_input();
