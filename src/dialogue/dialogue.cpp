@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 
+#include "dialogue/progress.h"
 #include "dialogue/sweep.h"
 #include "report/records.h"
 #include "textio/format.h"
@@ -65,7 +66,8 @@ void run_dialogue(textio::streams& io) {
     const auto [x_start, x_end, x_step] = range;
     if (x_end == 0.0) io.immediate_stop();
     report::write_range_record(file);
-    sweep_range(file, x_start, x_end, x_step);
+    sweep_progress progress(io);
+    sweep_range(file, x_start, x_end, x_step, progress.watcher());
 
     write_console(console, held_prompt_after_break, std::array{textio::text_item(another_range_prompt)});
     std::array<char, 1> answer{};
@@ -97,6 +99,7 @@ int run(platform::system_interface& system) {
   textio::streams io(system);
   try {
     run_dialogue(io);
+    io.normal_end();
     return 0;
   } catch (const textio::process_end& end) {
     return end.status;

@@ -62,7 +62,7 @@ double write_x_records(record_sink& file, double x, double previous_ulp) {
   return write_records_of(remembering, x, previous_ulp);
 }
 
-void sweep_range(record_sink& file, double x_start, double x_end, double x_step) {
+void sweep_range(record_sink& file, double x_start, double x_end, double x_step, sweep_watcher* watcher) {
   // Step 1: the count, (xEnd + xStep - xStart) / xStep in that order, truncated.
   const std::int32_t count = probe::truncate_to_int32(((x_end + x_step) - x_start) / x_step);
   // Step 2: x by repeated addition of the step.
@@ -73,6 +73,7 @@ void sweep_range(record_sink& file, double x_start, double x_end, double x_step)
   for (std::int32_t left = count; left > 0; --left) {
     previous_ulp = write_x_records(remembering, x, previous_ulp);
     x = x + step;
+    if (watcher != nullptr && left % sweep_watcher::x_between_looks == 0) watcher->swept(count - left + 1, count);
   }
 }
 

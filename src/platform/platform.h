@@ -62,6 +62,19 @@ class system_interface {
   // Returns once a key press is pending on the console keyboard, without taking
   // it; at once where there is no console keyboard.
   virtual void wait_for_key() = 0;
+
+  // The status line of a long sweep: one line on standard error, redrawn in
+  // place, shown only where standard error is a terminal whose foreground
+  // the process holds. Every other write to the console or to standard error
+  // erases it first, so the screen afterwards is the one without it.
+  // Systems without a status line (pipes, tests) keep these defaults.
+  virtual bool can_show_status() { return false; }
+  virtual void show_status(std::string_view /*text*/) {}
+
+  // The run has begun to end on a path of its own (a severe diagnostic, the
+  // immediate stop, the normal end): from now on no console event may add a
+  // diagnostic or change the exit status.
+  virtual void hold_console_events() {}
 };
 
 // The system the process runs on. Call `prepare_process` first thing in main

@@ -19,13 +19,21 @@ enum class console_event { control_c, control_break, window_close };
 struct console_event_end {
   std::string_view diagnostic;  // one line for standard error, written in one piece
   int status;                   // the exit status: the event's number
+  // Control-C ends the process the way the system ends an interrupted program
+  // (by SIGINT, or with STATUS_CONTROL_C_EXIT), never with a status that a
+  // shell or a script would take for success.
+  bool ends_as_interrupted;
 };
 
 inline constexpr std::array<console_event_end, 3> console_event_ends{{
-    {"ulpscope: error (200): program aborting due to control-C event\r\n", 0},
-    {"ulpscope: error (200): program aborting due to control-BREAK event\r\n", 1},
-    {"ulpscope: error (200): program aborting due to window-CLOSE event\r\n", 2},
+    {"ulpscope: error (200): program aborting due to control-C event\r\n", 0, true},
+    {"ulpscope: error (200): program aborting due to control-BREAK event\r\n", 1, false},
+    {"ulpscope: error (200): program aborting due to window-CLOSE event\r\n", 2, false},
 }};
+
+// Where a held prompt leaves the cursor on a terminal, this goes first, so
+// that a diagnostic starts a screen line of its own.
+inline constexpr std::string_view line_break = "\r\n";
 
 constexpr const console_event_end& end_of(console_event event) {
   return console_event_ends[static_cast<std::size_t>(event)];

@@ -108,11 +108,15 @@ class streams::results_sink final : public record_sink {
     if (opened_.file.valid()) owner_.system_.close_file(opened_.file);
   }
 
+  bool to_console() const { return to_console_; }
+  std::uint64_t bytes_written() const { return bytes_written_; }
+
   void write_record(std::string_view bytes) override {
     if (opened_.read_only) owner_.fail(severe::read_only_file, results_file_unit, shown_name_);
     const bool written = to_console_ ? owner_.system_.write_console(bytes)
                                      : owner_.system_.write_file(opened_.file, bytes);
     if (!written) owner_.fail(severe::write_failure, results_file_unit, shown_name_);
+    bytes_written_ += bytes.size();
     const bool first = std::exchange(first_record_, false);
     if (first && opened_.regular && !owner_.system_.cut_file_here(opened_.file))
       owner_.fail(severe::write_failure, results_file_unit, shown_name_);
@@ -124,6 +128,7 @@ class streams::results_sink final : public record_sink {
   bool to_console_;
   std::string shown_name_;
   bool first_record_ = true;
+  std::uint64_t bytes_written_ = 0;
 };
 
 // Console input bytes, taken from the platform.
@@ -190,9 +195,17 @@ void streams::read_doubles(std::span<double> values) {
   }
 }
 
-void streams::immediate_stop() { throw process_end{0}; }
+bool streams::can_show_status() { return results_ != nullptr && !results_->to_console() && system_.can_show_status(); }
+
+std::uint64_t streams::results_bytes() const { return results_ != nullptr ? results_->bytes_written() : 0; }
+
+void streams::immediate_stop() {
+  system_.hold_console_events();
+  throw process_end{0};
+}
 
 void streams::fail(severe number, int unit, std::string_view file) {
+  system_.hold_console_events();
   system_.write_error(severe_diagnostic(number, unit, file));
   throw process_end{static_cast<int>(number)};
 }

@@ -11,6 +11,7 @@
 // an ordinary return.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
@@ -68,6 +69,17 @@ class streams {
 
   void wait_for_key() { system_.wait_for_key(); }
 
+  // The status line of a long sweep, on standard error at a terminal; not
+  // where the results themselves go to the console.
+  bool can_show_status();
+  void show_status(std::string_view text) { system_.show_status(text); }
+  // Bytes written to the results file so far.
+  std::uint64_t results_bytes() const;
+
+  // Every end of the run holds the console events off first, so that the
+  // run has one diagnostic and one exit status.
+  // The dialogue is over: status 0 once the dialogue returns.
+  void normal_end() { system_.hold_console_events(); }
   // The range end was zero: end at once, silently, with status 0.
   [[noreturn]] void immediate_stop();
   [[noreturn]] void fail(severe number, int unit, std::string_view file);

@@ -31,8 +31,8 @@ constexpr auto pause_between_looks = std::chrono::milliseconds(10);
 
 // Calls `look` until it is true or the patience runs out.
 template <typename look_type>
-bool eventually(look_type look) {
-  const auto deadline = clock_type::now() + patience;
+bool eventually(look_type look, clock_type::duration how_long = patience) {
+  const auto deadline = clock_type::now() + how_long;
   for (;;) {
     if (look()) return true;
     if (clock_type::now() >= deadline) return false;
@@ -48,6 +48,7 @@ struct child_plan {
   const char* errors_path;  // or nullptr
   const pty_options* options;
   int report_fd;  // where a job-control leader reports the program's id
+  int master_fd;  // closed at once: a leader that never execs would hold it open
 };
 
 [[noreturn]] void fail_in_child() { _exit(127); }
@@ -85,6 +86,11 @@ void attach_terminal(const child_plan& plan) {
   fail_in_child();
 }
 
+// The job of a leader that passes SIGHUP on, as an interactive shell does.
+volatile pid_t job_to_pass_on = -1;
+
+void pass_hang_up_on(int) { kill(job_to_pass_on, SIGHUP); }
+
 // Like a job-control shell: the program gets a process group of its own and
 // the terminal's foreground before it starts; the leader waits for it and
 // ends the way it ended.
@@ -103,6 +109,12 @@ void attach_terminal(const child_plan& plan) {
   }
   close(go[0]);
   setpgid(program, program);
+  using hang_up_leader = pty_options::hang_up_leader;
+  if (plan.options->leader_on_hang_up == hang_up_leader::survives) signal(SIGHUP, SIG_IGN);
+  if (plan.options->leader_on_hang_up == hang_up_leader::passes_on) {
+    job_to_pass_on = program;
+    signal(SIGHUP, pass_hang_up_on);
+  }
   if (plan.options->foreground && tcsetpgrp(0, program) != 0) fail_in_child();
   if (write(plan.report_fd, &program, sizeof program) != sizeof program) fail_in_child();
   close(plan.report_fd);
@@ -120,6 +132,7 @@ void attach_terminal(const child_plan& plan) {
 }
 
 [[noreturn]] void run_child(const child_plan& plan) {
+  close(plan.master_fd);
   attach_terminal(plan);
   if (chdir(plan.folder) != 0) fail_in_child();
   reset_signals(plan.options->ignored_signals);
@@ -160,7 +173,7 @@ pty_session::pty_session(const pty_options& options) {
   const std::string folder = options.folder.string();
   const std::string errors_path = options.errors_path ? options.errors_path->string() : std::string{};
   child_plan plan{{}, slave_name.c_str(), folder.c_str(), options.errors_path ? errors_path.c_str() : nullptr,
-                  &options, report[1]};
+                  &options, report[1], master_};
   for (auto& argument : arguments) plan.argv.push_back(argument.data());
   plan.argv.push_back(nullptr);
 
@@ -208,10 +221,16 @@ void pty_session::read_screen(int timeout_ms) {
 }
 
 bool pty_session::wait_for_screen(std::string_view text) {
-  const bool found = eventually([&] {
-    read_screen(0);
-    return screen_.find(text, matched_) != std::string::npos;
-  });
+  return wait_for_screen(text, std::chrono::duration_cast<std::chrono::seconds>(patience));
+}
+
+bool pty_session::wait_for_screen(std::string_view text, std::chrono::seconds how_long) {
+  const bool found = eventually(
+      [&] {
+        read_screen(0);
+        return screen_.find(text, matched_) != std::string::npos;
+      },
+      how_long);
   if (found) matched_ = screen_.find(text, matched_) + text.size();
   return found;
 }
@@ -232,7 +251,11 @@ termios pty_session::settings() const {
 }
 
 bool pty_session::wait_for_line_mode(bool canonical) const {
-  return eventually([&] { return ((settings().c_lflag & ICANON) != 0) == canonical; });
+  return wait_for_line_mode(canonical, std::chrono::duration_cast<std::chrono::seconds>(patience));
+}
+
+bool pty_session::wait_for_line_mode(bool canonical, std::chrono::seconds how_long) const {
+  return eventually([&] { return ((settings().c_lflag & ICANON) != 0) == canonical; }, how_long);
 }
 
 std::string pty_session::take_pending_input() {
@@ -279,11 +302,15 @@ bool pty_session::running() {
   return false;
 }
 
-std::optional<pty_exit> pty_session::wait_for_exit() {
-  eventually([&] {
-    read_screen(0);
-    return !running();
-  });
+std::optional<pty_exit> pty_session::wait_for_exit() { return wait_for_exit(std::chrono::duration_cast<std::chrono::seconds>(patience)); }
+
+std::optional<pty_exit> pty_session::wait_for_exit(std::chrono::seconds how_long) {
+  eventually(
+      [&] {
+        read_screen(0);
+        return !running();
+      },
+      how_long);
   return exit_;
 }
 
@@ -305,6 +332,36 @@ std::string as_shown(std::string_view written) {
     shown += c;
   }
   return shown;
+}
+
+}  // namespace e2e
+
+namespace e2e {
+
+std::string rendered_screen(std::string_view shown) {
+  std::vector<std::string> lines(1);
+  std::size_t row = 0;
+  std::size_t column = 0;
+  for (std::size_t at = 0; at < shown.size(); ++at) {
+    const char c = shown[at];
+    if (c == '\r') {
+      column = 0;
+    } else if (c == '\n') {
+      if (++row == lines.size()) lines.emplace_back();
+    } else if (shown.substr(at, 3) == "\x1b[K") {
+      if (lines[row].size() > column) lines[row].resize(column);
+      at += 2;
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      continue;  // shows nothing, as an echoed control character without ECHOCTL
+    } else {
+      std::string& line = lines[row];
+      if (line.size() <= column) line.resize(column + 1, ' ');
+      line[column++] = c;
+    }
+  }
+  std::string screen;
+  for (std::size_t k = 0; k < lines.size(); ++k) screen += (k == 0 ? "" : "\n") + lines[k];
+  return screen;
 }
 
 }  // namespace e2e

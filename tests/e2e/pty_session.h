@@ -11,6 +11,7 @@
 #include <sys/types.h>
 #include <termios.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -30,6 +31,11 @@ struct pty_options {
   // program is the session leader.
   bool own_process_group = false;
   bool foreground = true;  // with its own process group: false leaves the job in the background
+  // With its own process group: what the leader does on SIGHUP. It dies of
+  // it by default; a shell that owns the session may survive the hang-up, or
+  // pass the signal on to its job as it goes.
+  enum class hang_up_leader { dies, survives, passes_on };
+  hang_up_leader leader_on_hang_up = hang_up_leader::dies;
   std::optional<std::filesystem::path> errors_path;  // standard error to this file
   std::vector<int> ignored_signals;                  // ignored when the program starts
   bool close_input = false;                          // start with descriptor 0 closed
@@ -54,12 +60,14 @@ class pty_session {
   void type(std::string_view keys);
   // Reads the screen until `text` appears after the previous match; false on timeout.
   bool wait_for_screen(std::string_view text);
+  bool wait_for_screen(std::string_view text, std::chrono::seconds patience);
   // Everything the program has shown so far.
   const std::string& screen();
 
   termios settings() const;
   // Waits until the terminal's line mode is `canonical`; false on timeout.
   bool wait_for_line_mode(bool canonical) const;
+  bool wait_for_line_mode(bool canonical, std::chrono::seconds patience) const;
   // Reads, as the next reader of the terminal would, the bytes typed and not
   // yet read by anyone, whole lines or not. Requires: the program has ended.
   std::string take_pending_input();
@@ -72,6 +80,8 @@ class pty_session {
 
   bool running();
   std::optional<pty_exit> wait_for_exit();
+  // The same with a patience of its own, for a run that takes seconds.
+  std::optional<pty_exit> wait_for_exit(std::chrono::seconds patience);
   // Closes the master side: the terminal hangs up, as when its window closes.
   void hang_up();
 
@@ -92,5 +102,11 @@ bool same_settings(const termios& a, const termios& b);
 
 // How the terminal shows what a program writes: each LF as CR LF.
 std::string as_shown(std::string_view written);
+
+// The screen that `shown` leaves, line by line: CR goes to the start of the
+// line, LF down one line, ESC [ K erases to the end of the line, other
+// control bytes show nothing, and every other byte is put at the cursor.
+// Lines are joined by "\n".
+std::string rendered_screen(std::string_view shown);
 
 }  // namespace e2e

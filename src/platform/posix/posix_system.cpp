@@ -16,6 +16,7 @@
 
 #include "platform/platform.h"
 #include "platform/shared.h"
+#include "platform/posix/posix_screen.h"
 #include "platform/posix/posix_terminal.h"
 
 namespace ulpscope::platform {
@@ -102,16 +103,31 @@ std::string normalise(const std::string& path) {
 
 class posix_system final : public system_interface {
  public:
+  // The end of input (or EIO) at a terminal that has hung up is the window
+  // closing, not an end-of-file; a control-D at a live terminal stays one.
   std::size_t read_console(char* buffer, std::size_t size) override {
     for (;;) {
       const ssize_t got = ::read(STDIN_FILENO, buffer, size);
-      if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno != EINTR) return 0;
+      if (got > 0) {
+        note_console_input({buffer, static_cast<std::size_t>(got)});
+        return static_cast<std::size_t>(got);
+      }
+      if (got < 0 && errno == EINTR) continue;
+      if (input_is_terminal() && terminal_hung_up(STDIN_FILENO)) end_by_hang_up();
+      return 0;
     }
   }
 
-  bool write_console(std::string_view bytes) override { return write_all(STDOUT_FILENO, bytes); }
-  void write_error(std::string_view bytes) override { write_all(STDERR_FILENO, bytes); }
+  bool write_console(std::string_view bytes) override {
+    erase_status_line();
+    if (write_all(STDOUT_FILENO, bytes)) {
+      note_console_output(bytes);
+      return true;
+    }
+    if (output_is_terminal() && terminal_hung_up(STDOUT_FILENO)) end_by_hang_up();
+    return false;
+  }
+  void write_error(std::string_view bytes) override { write_diagnostic(bytes); }
 
   device device_named(std::string_view name) override { return detail::console_or_null_device(name); }
 
@@ -166,6 +182,10 @@ class posix_system final : public system_interface {
   }
 
   void wait_for_key() override { wait_for_key_on_terminal(); }
+
+  bool can_show_status() override { return status_line_possible(); }
+  void show_status(std::string_view text) override { show_status_line(text); }
+  void hold_console_events() override { platform::hold_console_events(); }
 };
 
 // Reopens a closed standard descriptor so that it stays taken.
@@ -190,6 +210,7 @@ void prepare_process() {
   keep_descriptor_taken(STDIN_FILENO, O_RDONLY);
   keep_descriptor_taken(STDOUT_FILENO, O_WRONLY);
   keep_descriptor_taken(STDERR_FILENO, O_WRONLY);
+  note_standard_descriptors();
   // A reader that has gone or a full file must end with the write diagnostic,
   // not with a silent death by signal.
   ::signal(SIGPIPE, SIG_IGN);

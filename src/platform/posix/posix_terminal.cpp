@@ -8,6 +8,7 @@
 // it only while those signals are blocked, and the handlers use nothing but
 // async-signal-safe calls.
 #include "platform/posix/posix_terminal.h"
+#include "platform/posix/posix_screen.h"
 #include "platform/shared.h"
 
 #include <fcntl.h>
@@ -119,19 +120,30 @@ void unblock(int signal_number) {
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-// Writes the event's diagnostic (one write), restores the terminal and ends;
-// _exit closes every descriptor, the results file among them.
+// Writes the event's diagnostic, restores the terminal and ends: control-C by
+// SIGINT itself, the others with their status. _exit and the signal's default
+// action close every descriptor, the results file among them. Runs with the
+// guarded signals blocked, so no other console event can come in between.
+[[noreturn]] void end_with(console_event event) {
+  const detail::console_event_end& end = detail::end_of(event);
+  write_diagnostic(end.diagnostic);
+  restore_line_mode();
+  if (end.ends_as_interrupted) {
+    set_handler(SIGINT, SIG_DFL);
+    raise(SIGINT);
+    unblock(SIGINT);  // the default action ends the process here
+  }
+  _exit(end.status);
+}
+
 void on_console_event(int signal_number) {
   for (const console_signal& known : console_signals) {
-    if (known.signal_number != signal_number) continue;
-    const detail::console_event_end& end = detail::end_of(known.event);
-    [[maybe_unused]] const ssize_t ignored = write(STDERR_FILENO, end.diagnostic.data(), end.diagnostic.size());
-    restore_line_mode();
-    _exit(end.status);
+    if (known.signal_number == signal_number) end_with(known.event);
   }
 }
 
 void on_terminate(int signal_number) {
+  erase_status_line();
   restore_line_mode();
   set_handler(signal_number, SIG_DFL);
   raise(signal_number);
@@ -143,6 +155,7 @@ void on_terminate(int signal_number) {
 // an orphaned process group, where the default action of SIGTSTP is nothing).
 void on_stop(int signal_number) {
   const int saved_errno = errno;
+  erase_status_line();
   restore_line_mode();
   set_handler(signal_number, SIG_DFL);
   raise(signal_number);
@@ -176,12 +189,15 @@ bool ignored_at_start(int signal_number) {
   return sigaction(signal_number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN;
 }
 
-// Blocks in poll until a byte is pending (or the terminal is gone), across the
-// interruptions of job control; ends when the wait mode has been given up.
+// Blocks in poll until a byte is pending, across the interruptions of job
+// control; ends when the wait mode has been given up. A terminal that hangs
+// up meanwhile ends the run as a closed window, also where no SIGHUP comes
+// (a shell above the tool owns the session and survives the hang-up).
 void block_until_key_pending(int terminal) {
   for (;;) {
     pollfd watched{terminal, POLLIN, 0};
     const int ready = poll(&watched, 1, -1);
+    if (ready > 0 && (watched.revents & (POLLHUP | POLLERR)) != 0) end_by_hang_up();
     if (ready > 0) return;
     if (ready < 0 && errno != EINTR) return;
     if (!terminal_in_wait_mode) return;
@@ -212,6 +228,19 @@ void wait_for_key_on_terminal() {
   // Step 2: without a keyboard that is ours to read, the wait is over at once.
   if (isatty(terminal) && in_foreground(terminal)) wait_on_terminal(terminal);
   close(terminal);
+}
+
+void end_by_hang_up() {
+  const sigset_t blocked = guarded_signal_set();
+  sigprocmask(SIG_BLOCK, &blocked, nullptr);
+  end_with(console_event::window_close);
+}
+
+void hold_console_events() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const console_signal& known : console_signals) sigaddset(&set, known.signal_number);
+  sigprocmask(SIG_BLOCK, &set, nullptr);
 }
 
 void install_console_interrupts() {

@@ -13,10 +13,20 @@ namespace ulpscope::platform {
 // process is not in its foreground process group).
 void wait_for_key_on_terminal();
 
-// Control-C (SIGINT, status 0), control-BREAK (SIGQUIT, status 1) and window
-// close (SIGHUP, status 2) end the run with their diagnostic; SIGTERM ends it
-// by its default action and SIGTSTP stops it, both with the terminal restored.
-// A signal ignored at start stays ignored.
+// Control-C (SIGINT), control-BREAK (SIGQUIT, status 1) and window close
+// (SIGHUP, status 2) end the run with their diagnostic, control-C by SIGINT
+// itself; SIGTERM ends it by its default action and SIGTSTP stops it, all
+// with the terminal restored and the status line erased. A signal ignored at
+// start stays ignored.
 void install_console_interrupts();
+
+// The terminal hung up under a read or a write of the console: the run ends
+// as by SIGHUP, whether or not that signal ever comes.
+[[noreturn]] void end_by_hang_up();
+
+// The run ends on its own path now: the console events stay blocked until
+// the process has ended, so they can neither add a diagnostic nor change the
+// exit status.
+void hold_console_events();
 
 }  // namespace ulpscope::platform

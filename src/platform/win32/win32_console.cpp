@@ -77,18 +77,35 @@ constexpr std::array console_controls{
     console_control{CTRL_CLOSE_EVENT, detail::console_event::window_close},
 };
 
+// Set once by whichever end of the run comes first: an event handler, or the
+// dialogue's own path (hold_console_events). The other then waits for the
+// process to end, so a run has one diagnostic and one exit status.
+volatile LONG run_ending = 0;
+// A held prompt on the console leaves the cursor after it until a line typed
+// at the console (whose Enter the console echoes) answers it.
+volatile LONG console_line_held = 0;
+
+bool claims_the_end() { return InterlockedCompareExchange(&run_ending, 1, 0) == 0; }
+
+bool is_console(DWORD stream, DWORD& mode) { return GetConsoleMode(GetStdHandle(stream), &mode) != 0; }
+
+void write_error_bytes(std::string_view bytes) {
+  DWORD written = 0;
+  WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
 // Runs on a thread the system starts for the event, while the dialogue may be
 // inside a console read. Writes the diagnostic (one write) and ends the
-// process, which closes every handle, the results file among them. Called by
-// the system, which promises 32-bit code only a 4-byte aligned stack.
+// process, which closes every handle, the results file among them; control-C
+// with the status Windows gives a console program that control-C ended.
+// Called by the system, which promises 32-bit code only a 4-byte aligned stack.
 [[gnu::force_align_arg_pointer]] BOOL WINAPI on_console_event(DWORD event) {
   for (const console_control& known : console_controls) {
     if (known.control != event) continue;
+    if (!claims_the_end()) Sleep(INFINITE);  // the run is ending on its own path
     const detail::console_event_end& end = detail::end_of(known.event);
-    DWORD written = 0;
-    WriteFile(GetStdHandle(STD_ERROR_HANDLE), end.diagnostic.data(), static_cast<DWORD>(end.diagnostic.size()),
-              &written, nullptr);
-    ExitProcess(static_cast<UINT>(end.status));
+    write_diagnostic(end.diagnostic);
+    ExitProcess(end.ends_as_interrupted ? static_cast<UINT>(STATUS_CONTROL_C_EXIT) : static_cast<UINT>(end.status));
   }
   return FALSE;  // log-off and shut-down: the system's own handling
 }
@@ -106,5 +123,28 @@ void wait_for_key_on_console() {
 }
 
 void install_console_event_handler() { SetConsoleCtrlHandler(on_console_event, TRUE); }
+
+void note_console_output(std::string_view written) {
+  DWORD mode = 0;
+  if (!written.empty() && is_console(STD_OUTPUT_HANDLE, mode))
+    InterlockedExchange(&console_line_held, written.back() != '\n');
+}
+
+void note_console_input(std::string_view read) {
+  DWORD mode = 0;
+  if (!read.empty() && read.back() == '\n' && is_console(STD_INPUT_HANDLE, mode) && (mode & ENABLE_ECHO_INPUT) != 0)
+    InterlockedExchange(&console_line_held, 0);
+}
+
+void write_diagnostic(std::string_view line) {
+  DWORD mode = 0;
+  if (InterlockedExchange(&console_line_held, 0) != 0 && is_console(STD_ERROR_HANDLE, mode))
+    write_error_bytes(detail::line_break);
+  write_error_bytes(line);
+}
+
+void hold_console_events() {
+  if (!claims_the_end()) Sleep(INFINITE);  // an event handler is ending the process
+}
 
 }  // namespace ulpscope::platform

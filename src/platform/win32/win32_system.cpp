@@ -181,15 +181,22 @@ class win32_system final : public system_interface {
     const auto wanted = static_cast<DWORD>(std::min(size, max_transfer));
     for (;;) {
       DWORD got = 0;
-      if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, wanted, &got, nullptr)) return got;
+      if (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, wanted, &got, nullptr)) {
+        note_console_input({buffer, got});
+        return got;
+      }
       // A console read that control-C broke off: the event's own thread is
       // ending the process; reading on waits for that, as on an interrupted read.
       if (GetLastError() != ERROR_OPERATION_ABORTED) return 0;
     }
   }
 
-  bool write_console(std::string_view bytes) override { return write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes); }
-  void write_error(std::string_view bytes) override { write_all(GetStdHandle(STD_ERROR_HANDLE), bytes); }
+  bool write_console(std::string_view bytes) override {
+    if (!write_all(GetStdHandle(STD_OUTPUT_HANDLE), bytes)) return false;
+    note_console_output(bytes);
+    return true;
+  }
+  void write_error(std::string_view bytes) override { write_diagnostic(bytes); }
 
   device device_named(std::string_view name) override { return detail::console_or_null_device(name); }
 
@@ -236,6 +243,7 @@ class win32_system final : public system_interface {
   }
 
   void wait_for_key() override { wait_for_key_on_console(); }
+  void hold_console_events() override { platform::hold_console_events(); }
 };
 
 struct standard_stream {
