@@ -65,6 +65,9 @@ else()
   install(FILES ${ULPSCOPE_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${PROJECT_BINARY_DIR}/doc/changelog.gz ${ULPSCOPE_COPYRIGHT}
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # lintian's one false positive for this binary, with the reason in the file.
+  install(FILES ${PROJECT_SOURCE_DIR}/doc/lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME ulpscope)
 endif()
 
 set(ULPSCOPE_PACKAGE_MAINTAINER "ulpscope maintainers <maintainers@ulpscope.invalid>"
