@@ -19,7 +19,7 @@ namespace ulpscope::dialogue {
 namespace {
 
 using textio::record_sink;
-namespace fmt = textio::fmt;
+using namespace textio::layout_items;
 
 constexpr std::string_view name_prompt = "Input file name (NO extension): ";
 constexpr std::string_view range_prompt = " Input xStart, xEnd (0=stop), xStep: ";
@@ -28,10 +28,10 @@ constexpr std::string_view results_file_message = "Fisier de rezultate: ";
 constexpr std::string_view key_message = "Apasa orice tasta";
 constexpr std::string_view results_extension = ".rez";
 
-constexpr std::array held_prompt{fmt::text(), fmt::hold()};
-constexpr std::array held_prompt_after_break{fmt::record_break(), fmt::text(), fmt::hold()};
-constexpr std::array two_texts_after_break{fmt::record_break(), fmt::text(), fmt::text()};
-constexpr std::array text_after_break{fmt::record_break(), fmt::text()};
+constexpr std::array held_prompt{text(), hold()};
+constexpr std::array held_prompt_after_break{record_break(), text(), hold()};
+constexpr std::array two_texts_after_break{record_break(), text(), text()};
+constexpr std::array text_after_break{record_break(), text()};
 
 std::string_view without_trailing_blanks(std::string_view text) {
   const auto last = text.find_last_not_of(' ');

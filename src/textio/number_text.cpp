@@ -1,0 +1,92 @@
+// Number texts from rounded digits: written once for every field, whichever
+// path of decimal_digits gave the digits.
+//
+// The one fact to know: a general or list field rounds twice, on purpose:
+// first to its decision digits, which choose the form, then to the digits
+// the chosen form shows. Both roundings start from the exact value.
+#include "textio/number_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace ulpscope::textio::detail {
+namespace {
+
+char* write_exponent(int exponent, char letter, exponent_style style, char* out) {
+  const int magnitude = exponent < 0 ? -exponent : exponent;
+  const bool three_digits = style == exponent_style::letter_then_three_digits || magnitude >= 100;
+  if (style == exponent_style::letter_then_three_digits || magnitude <= 99) *out++ = letter;
+  *out++ = exponent < 0 ? '-' : '+';
+  if (three_digits) *out++ = static_cast<char>('0' + magnitude / 100);
+  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+  *out++ = static_cast<char>('0' + magnitude % 10);
+  return out;
+}
+
+// `count` digits of `rounded` from digit `first` on; zeros past its end.
+char* copy_digits(const rounded_decimal& rounded, int first, int count, char* out) {
+  const int available = std::clamp(rounded.count - first, 0, count);
+  if (available > 0) std::memcpy(out, rounded.digits.data() + first, static_cast<std::size_t>(available));
+  std::memset(out + available, '0', static_cast<std::size_t>(count - available));
+  return out + count;
+}
+
+}  // namespace
+
+std::size_t write_exponent_text(const rounded_decimal& rounded, char letter, exponent_style style, char* out) {
+  char* at = out;
+  if (rounded.negative) *at++ = '-';
+  *at++ = rounded.digits[0];
+  *at++ = '.';
+  at = copy_digits(rounded, 1, rounded.count - 1, at);
+  at = write_exponent(rounded.exponent - 1, letter, style, at);
+  return static_cast<std::size_t>(at - out);
+}
+
+std::size_t write_positional_text(const rounded_decimal& rounded, int places, char* out) {
+  // The integer digits must all be real digits, not the zeros past the cap.
+  if (rounded.exponent + places > max_decimal_digits) return 0;
+  char* at = out;
+  if (rounded.negative) *at++ = '-';
+  if (rounded.exponent <= 0) {
+    // "0.", the zeros before the first digit, then the digits up to the last place.
+    *at++ = '0';
+    *at++ = '.';
+    const int leading_zeros = std::min(-rounded.exponent, places);
+    std::memset(at, '0', static_cast<std::size_t>(leading_zeros));
+    at = copy_digits(rounded, 0, places - leading_zeros, at + leading_zeros);
+  } else {
+    at = copy_digits(rounded, 0, rounded.exponent, at);
+    *at++ = '.';
+    at = copy_digits(rounded, rounded.exponent, places, at);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
+number_form choose_number_form(const rounded_decimal& decision, int digits) {
+  // Step 1: too small, too large, or nothing left of it.
+  if (decision.is_zero() || decision.exponent < -1 || decision.exponent > digits) return {};
+  // Step 2: the first d digits are nines and the next one carries them up.
+  bool carries = decision.digit(digits) >= '5';
+  for (int i = 0; i < digits && carries; ++i) carries = decision.digit(i) == '9';
+  if (carries) return decision.exponent < digits ? number_form{true, decision.exponent + 1} : number_form{};
+  // Step 3: below 0.1 the exponent form; otherwise e integer digits.
+  if (decision.exponent == -1) return {};
+  return {true, decision.exponent};
+}
+
+number_text write_number_text(double value, const number_shape& shape, char* out) {
+  const rounded_decimal decision =
+      decimal_digits(value, digit_mode::after_point, shape.places, shape.max_significant);
+  number_text result{choose_number_form(decision, shape.digits), 0};
+  if (result.form.positional) {
+    const int places = shape.digits - result.form.integer_digits;
+    result.length = write_positional_text(decimal_digits(value, digit_mode::after_point, places), places, out);
+  } else {
+    result.length = write_exponent_text(decimal_digits(value, digit_mode::significant, shape.digits + 1),
+                                        shape.letter, shape.style, out);
+  }
+  return result;
+}
+
+}  // namespace ulpscope::textio::detail
