@@ -3,7 +3,8 @@
 //
 // The one fact to know: a general or list field rounds twice, on purpose:
 // first to its decision digits, which choose the form, then to the digits
-// the chosen form shows. Both roundings start from the exact value.
+// the chosen form shows. Both are roundings of the exact value; the second
+// comes from the decision digits themselves wherever that is the same thing.
 #include "textio/number_text.h"
 
 #include <algorithm>
@@ -29,6 +30,47 @@ char* copy_digits(const rounded_decimal& rounded, int first, int count, char* ou
   if (available > 0) std::memcpy(out, rounded.digits.data() + first, static_cast<std::size_t>(available));
   std::memset(out + available, '0', static_cast<std::size_t>(count - available));
   return out + count;
+}
+
+// The decision digits rounded again to `count` digits, when that is the
+// rounding of the exact value: they must hold more digits than `count`, and
+// must not lie on the halfway point of the coarser rounding, the one place a
+// second rounding can part from a single one (the exact value may lie on
+// either side of it). False otherwise; decimal_digits then rounds afresh.
+bool round_again(const rounded_decimal& decision, int count, rounded_decimal& out) {
+  if (count < 1 || decision.count <= count) return false;
+  const auto first_dropped = static_cast<std::size_t>(count);
+  const auto end = static_cast<std::size_t>(decision.count);
+  bool zeros_after_first = true;
+  for (std::size_t i = first_dropped + 1; i < end && zeros_after_first; ++i)
+    zeros_after_first = decision.digits[i] == '0';
+  const char dropped = decision.digits[first_dropped];
+  if (dropped == '5' && zeros_after_first) return false;
+  out.negative = decision.negative;
+  out.exponent = decision.exponent;
+  out.count = count;
+  std::memcpy(out.digits.data(), decision.digits.data(), first_dropped);
+  if (dropped < '5') return true;
+  // Up by one unit of the last digit; a carry out of the first digit gives
+  // 1 and zeros, one decimal place higher.
+  std::size_t i = first_dropped;
+  for (; i > 0 && out.digits[i - 1] == '9'; --i) out.digits[i - 1] = '0';
+  if (i > 0) {
+    ++out.digits[i - 1];
+  } else {
+    out.digits[0] = '1';
+    ++out.exponent;
+  }
+  return true;
+}
+
+// decimal_digits of `value` for the text of a form, from the decision digits
+// where they tell it.
+rounded_decimal shown_digits(double value, const rounded_decimal& decision, digit_mode mode, int n) {
+  const int count = mode == digit_mode::significant ? n : decision.exponent + n;
+  rounded_decimal shown;
+  if (!round_again(decision, count, shown)) shown = decimal_digits(value, mode, n);
+  return shown;
 }
 
 }  // namespace
@@ -81,9 +123,10 @@ number_text write_number_text(double value, const number_shape& shape, char* out
   number_text result{choose_number_form(decision, shape.digits), 0};
   if (result.form.positional) {
     const int places = shape.digits - result.form.integer_digits;
-    result.length = write_positional_text(decimal_digits(value, digit_mode::after_point, places), places, out);
+    result.length =
+        write_positional_text(shown_digits(value, decision, digit_mode::after_point, places), places, out);
   } else {
-    result.length = write_exponent_text(decimal_digits(value, digit_mode::significant, shape.digits + 1),
+    result.length = write_exponent_text(shown_digits(value, decision, digit_mode::significant, shape.digits + 1),
                                         shape.letter, shape.style, out);
   }
   return result;

@@ -5,10 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <cstdlib>
 #include <cstdint>
+#include <cmath>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "expected_fields.h"
+#include "probe/double_bits.h"
 #include "probe/fp_env.h"
 #include "textio/list.h"
 
@@ -159,6 +166,71 @@ TEST(Fields, SubnormalsConvertExactlyUnderRunModes) {
   EXPECT_EQ(subnormal, " 1.112536929253601-308");
   EXPECT_TRUE(modes_on);
   EXPECT_EQ(after, run_modes);
+}
+
+// Seeded random values of the kinds that stress the fields: every binade,
+// the fractions the tool shows, subnormals, values whose few bits make exact
+// ties at the digits shown, and values within an ulp of the halfway points
+// of 15, 16 and 17 significant digits.
+std::vector<double> random_field_values(int count) {
+  std::mt19937_64 random(20261211);
+  std::vector<double> values;
+  const auto add = [&](double v) {
+    if (probe::double_bits(v).is_finite_nonzero()) values.push_back(v);
+  };
+  const auto next_up = [](double v, int steps) {
+    return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) + static_cast<std::uint64_t>(steps));
+  };
+  while (static_cast<int>(values.size()) < count) {
+    switch (random() % 5) {
+      case 0: add(std::bit_cast<double>(random())); break;
+      case 1: add(std::ldexp(static_cast<double>(random() >> 11), -53 - static_cast<int>(random() % 2))); break;
+      case 2: add(std::bit_cast<double>(random() >> (12 + random() % 52))); break;
+      case 3: {
+        const std::uint64_t odd = (random() >> (40 + random() % 24)) | 1;
+        add(std::ldexp(static_cast<double>(odd), 10 - static_cast<int>(random() % 120)));
+        break;
+      }
+      default: {
+        const double base = std::bit_cast<double>(random() & 0x7FEFFFFFFFFFFFFFull);
+        if (!probe::double_bits(base).is_finite_nonzero()) break;
+        const int digits = 15 + static_cast<int>(random() % 3);
+        const test_support::expected_digits rounded =
+            test_support::round_exact(test_support::exact_value(base), digits);
+        const double half = std::strtod(("0." + rounded.digits + "5e" + std::to_string(rounded.exponent)).c_str(), nullptr);
+        add(next_up(half, static_cast<int>(random() % 3) - 1));
+      }
+    }
+  }
+  return values;
+}
+
+// The fast path decides most fields; this checks it on every run, every field
+// kind against the exact reference, under the run modes.
+TEST(Fields, RandomValuesMatchTheExactReference) {
+#ifdef NDEBUG
+  constexpr int count = 200000;
+#else
+  constexpr int count = 20000;  // the reference is slow without optimisation
+#endif
+  const std::vector<double> values = random_field_values(count);
+  std::vector<std::string> mismatches;
+  const auto check = [&](const std::string& got, const std::string& want, const char* field, double value) {
+    if (got != want && mismatches.size() < 10)
+      mismatches.push_back(std::string(field) + " of bits " + std::to_string(std::bit_cast<std::uint64_t>(value)) +
+                           ": got \"" + got + "\" want \"" + want + "\"");
+  };
+  const std::uint32_t saved = probe::current_modes();
+  probe::set_run_modes();
+  for (const double value : values) {
+    check(scientific_field(value, 22, 15, 'D'), test_support::expected_scientific(value, 22, 15, 'D'),
+          "scientific 22/15", value);
+    check(general_field(value, 23, 16), test_support::expected_general(value, 23, 16), "general 23/16", value);
+    check(general_field(value, 22, 15), test_support::expected_general(value, 22, 15), "general 22/15", value);
+    check(format_list_double(value), test_support::expected_list(value), "list field", value);
+  }
+  probe::restore_modes(saved);
+  EXPECT_TRUE(mismatches.empty()) << ::testing::PrintToString(mismatches);
 }
 
 }  // namespace
