@@ -97,6 +97,7 @@ TEST(GeneralField, ExactTexts) {
       // Nines that carry at 15 digits move into the next positional size.
       {9.999999999999998, 22, 15, "  10.0000000000000    "},
       {1.0 - 0x1p-53, 22, 15, "  1.00000000000000    "},
+      {1.0 - 0x1p-51, 22, 15, "  1.00000000000000    "},  // 0.99999999999999955...: 9s that carry
   };
   for (const sized_field_case& c : cases) {
     EXPECT_EQ(general_field(from_source(c.value), c.width, c.digits), c.expected)
