@@ -35,7 +35,7 @@ struct big_number {
 constexpr int bit_length(const big_number& number) {
   for (int i = static_cast<int>(number.limbs.size()) - 1; i >= 0; --i) {
     if (number.limbs[static_cast<std::size_t>(i)] != 0)
-      return 32 * i + std::bit_width(number.limbs[static_cast<std::size_t>(i)]);
+      return 32 * i + static_cast<int>(std::bit_width(number.limbs[static_cast<std::size_t>(i)]));
   }
   return 0;
 }

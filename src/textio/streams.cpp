@@ -134,14 +134,14 @@ streams::~streams() = default;
 record_sink& streams::console() { return *console_; }
 record_sink& streams::results() { return *results_; }
 
-void streams::open_results_file(std::string_view name_field) {
+void streams::open_results_file(std::string_view field) {
   // Step 1: the name, and the names the tool refuses before touching any file:
   // one the 256-character cut would change, or one with a NUL byte (the
   // system would stop the name there and replace some other file).
-  const std::string name(results_file_name(name_field));
+  const std::string name(results_file_name(field));
   std::string shown = system_.full_path(name);
   if (shown.size() > full_path_limit) shown = name;
-  if (cut_changes_name(name_field) || name.find('\0') != std::string::npos)
+  if (cut_changes_name(field) || name.find('\0') != std::string::npos)
     fail(severe::bad_file_name, results_file_unit, shown);
 
   // Step 2: the device names.

@@ -54,9 +54,9 @@ class streams {
   // Requires: open_results_file has been called.
   record_sink& results();
 
-  // Creates or keeps the file that `name_field` names (textio/results_name.h);
+  // Creates or keeps the file that `field` names (textio/results_name.h);
   // fails with 9, 29, 30, 42 or 43. The old content stays until the first record replaces it.
-  void open_results_file(std::string_view name_field);
+  void open_results_file(std::string_view field);
 
   // Answers from the console; 24, 59 and 64 end the process.
   void read_text(std::span<char> out);

@@ -4,9 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cfenv>
-
 #include <bit>
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
