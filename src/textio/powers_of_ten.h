@@ -1,5 +1,5 @@
 // Powers of ten to 128 bits for the fast path of decimal_digits, computed at
-// compile time from exact big integers. Private to textio/decimal.cpp.
+// compile time from exact big integers. Private to the fast path, textio/decimal_fast.cpp.
 //
 // The one fact to know: 10^k is kept truncated, so a product with it is at most
 // one unit of its last bit low; 10^0..10^55 are exact.
