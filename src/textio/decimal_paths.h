@@ -4,7 +4,7 @@
 // (decimal_exact.cpp), which answers every case. Private to textio.
 //
 //   round_fast(0.1, {significant, 16})   -> true, "1000000000000000" x 10^0
-//   round_fast(tie at 19 digits, ...)   -> false (the exact path decides)
+//   round_fast(0.1, {significant, 20})   -> false (more digits than it takes)
 //   round_exactly(5e-324, {significant, 3}) -> "494" x 10^-323
 #pragma once
 
