@@ -8,7 +8,8 @@
 #include "textio/number_text.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "textio/byte_copy.h"
 
 namespace ulpscope::textio::detail {
 namespace {
@@ -27,9 +28,9 @@ char* write_exponent(int exponent, char letter, exponent_style style, char* out)
 // `count` digits of `rounded` from digit `first` on; zeros past its end.
 char* copy_digits(const rounded_decimal& rounded, int first, int count, char* out) {
   const int available = std::clamp(rounded.count - first, 0, count);
-  if (available > 0) std::memcpy(out, rounded.digits.data() + first, static_cast<std::size_t>(available));
-  std::memset(out + available, '0', static_cast<std::size_t>(count - available));
-  return out + count;
+  if (available > 0)
+    copy_bytes(out, rounded.digits.data() + first, static_cast<std::size_t>(available));
+  return std::fill_n(out + available, count - available, '0');
 }
 
 // The decision digits rounded again to `count` digits, when that is the
@@ -49,7 +50,7 @@ bool round_again(const rounded_decimal& decision, int count, rounded_decimal& ou
   out.negative = decision.negative;
   out.exponent = decision.exponent;
   out.count = count;
-  std::memcpy(out.digits.data(), decision.digits.data(), first_dropped);
+  copy_bytes(out.digits.data(), decision.digits.data(), first_dropped);
   if (dropped < '5') return true;
   // Up by one unit of the last digit; a carry out of the first digit gives
   // 1 and zeros, one decimal place higher.
@@ -95,8 +96,7 @@ std::size_t write_positional_text(const rounded_decimal& rounded, int places, ch
     *at++ = '0';
     *at++ = '.';
     const int leading_zeros = std::min(-rounded.exponent, places);
-    std::memset(at, '0', static_cast<std::size_t>(leading_zeros));
-    at = copy_digits(rounded, 0, places - leading_zeros, at + leading_zeros);
+    at = copy_digits(rounded, 0, places - leading_zeros, std::fill_n(at, leading_zeros, '0'));
   } else {
     at = copy_digits(rounded, 0, rounded.exponent, at);
     *at++ = '.';
