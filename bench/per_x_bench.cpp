@@ -44,7 +44,8 @@ void records_of_one_x(benchmark::State& state, double x, bool with_header) {
   memory_sink sink;
   for (auto _ : state) {
     benchmark::DoNotOptimize(x);
-    benchmark::DoNotOptimize(ulpscope::dialogue::write_x_records(sink, x, previous_ulp));
+    ulpscope::textio::field_memo memo;  // empty: the x's own repeats only
+    benchmark::DoNotOptimize(ulpscope::dialogue::write_x_records(sink, x, previous_ulp, memo));
   }
   ulpscope::probe::restore_modes(saved);
   state.SetItemsProcessed(state.iterations());

@@ -125,11 +125,15 @@ named_file name_of(std::string_view input) {
   name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
   while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.pop_back();
   named.name = name;
-  named.refused = named.field.size() > 256 || name == ".rez" || name.find('\0') != std::string::npos;
+  // An empty base name opens ".rez"; the tool refuses a name the cut to 256
+  // characters changed, and one with a NUL byte.
+  named.refused = named.field.size() > 256 || name.find('\0') != std::string::npos;
   const std::string before_extension = name.substr(0, name.rfind('.'));
   // A refused name is shown by its full path even when it would address CON
   // ("CON" and NULs up to the cut).
-  named.console = !named.refused && (before_extension == "con" || before_extension == "CON");
+  std::string device = before_extension;
+  for (char& c : device) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  named.console = !named.refused && device == "con";
   const std::string full_path = std::string(mem_folder) + name;
   named.shown = named.console || full_path.size() > 256 ? name : full_path;
   return named;

@@ -6,7 +6,6 @@
 // stops the run like 0 does.
 #include "dialogue/dialogue.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -14,30 +13,25 @@
 #include "dialogue/sweep.h"
 #include "report/records.h"
 #include "textio/format.h"
+#include "textio/results_name.h"
 #include "textio/streams.h"
 
 namespace ulpscope::dialogue {
 namespace {
 
 using textio::record_sink;
-namespace fmt = textio::fmt;
+using namespace textio::layout_items;
 
 constexpr std::string_view name_prompt = "Input file name (NO extension): ";
 constexpr std::string_view range_prompt = " Input xStart, xEnd (0=stop), xStep: ";
 constexpr std::string_view another_range_prompt = " Another Range? (Y,y / char):";
 constexpr std::string_view results_file_message = "Fisier de rezultate: ";
 constexpr std::string_view key_message = "Apasa orice tasta";
-constexpr std::string_view results_extension = ".rez";
 
-constexpr std::array held_prompt{fmt::text(), fmt::hold()};
-constexpr std::array held_prompt_after_break{fmt::record_break(), fmt::text(), fmt::hold()};
-constexpr std::array two_texts_after_break{fmt::record_break(), fmt::text(), fmt::text()};
-constexpr std::array text_after_break{fmt::record_break(), fmt::text()};
-
-std::string_view without_trailing_blanks(std::string_view text) {
-  const auto last = text.find_last_not_of(' ');
-  return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
-}
+constexpr std::array held_prompt{text(), hold()};
+constexpr std::array held_prompt_after_break{record_break(), text(), hold()};
+constexpr std::array two_texts_after_break{record_break(), text(), text()};
+constexpr std::array text_after_break{record_break(), text()};
 
 template <std::size_t layout_size, std::size_t item_count>
 void write_console(record_sink& console, const std::array<textio::layout_item, layout_size>& shape,
@@ -50,9 +44,9 @@ bool asks_for_another_range(char answer) { return answer == 'Y' || answer == 'y'
 void run_dialogue(textio::streams& io) {
   record_sink& console = io.console();
   write_console(console, held_prompt, std::array{textio::text_item(name_prompt)});
-  name_field base_name;
+  textio::name_field base_name;
   io.read_text(base_name);
-  const name_field results_name = results_file_field(base_name);
+  const textio::name_field results_name = textio::results_file_field(base_name);
   const std::string_view results_name_text{results_name.data(), results_name.size()};
   io.open_results_file(results_name_text);
 
@@ -78,22 +72,12 @@ void run_dialogue(textio::streams& io) {
   report::write_separator_record(file);
   write_console(console, two_texts_after_break,
                 std::array{textio::text_item(results_file_message),
-                           textio::text_item(without_trailing_blanks(results_name_text))});
+                           textio::text_item(textio::without_trailing_blanks(results_name_text))});
   write_console(console, text_after_break, std::array{textio::text_item(key_message)});
   io.wait_for_key();
 }
 
 }  // namespace
-
-name_field results_file_field(const name_field& base_name) {
-  name_field field;
-  field.fill(' ');
-  const std::string_view base = without_trailing_blanks({base_name.data(), base_name.size()});
-  const auto base_end = std::copy_n(base.begin(), std::min(base.size(), field.size()), field.begin());
-  const auto room = static_cast<std::size_t>(field.end() - base_end);
-  std::copy_n(results_extension.begin(), std::min(room, results_extension.size()), base_end);
-  return field;
-}
 
 int run(platform::system_interface& system) {
   textio::streams io(system);

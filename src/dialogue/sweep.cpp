@@ -2,64 +2,59 @@
 //
 // x is accumulated by repeated addition of the step, never recomputed from the
 // start, and the sweep count is three double operations in a fixed order: both
-// are visible in the results file. The records go through a remembering_sink,
-// so a value shown twice (x2 = x, x3 = x, x1 - x = u, the u of a binade) is
-// rendered once; each record is still written on its own as it is complete.
+// are visible in the results file. The number fields of a range share one
+// field memo, so a value shown twice (x2 = x, x3 = x, x1 - x = u, the u of a
+// binade) is rendered once; each record is still written on its own as soon
+// as it is complete.
 #include "dialogue/sweep.h"
 
 #include <cstdint>
 
 #include "probe/probe.h"
 #include "report/records.h"
-#include "textio/format.h"
 
 namespace ulpscope::dialogue {
-namespace {
 
 using report::probe_name;
+using textio::record_sink;
 
-void write_comparison(record_sink& file, probe_name name, double probe_value, double x) {
+namespace {
+
+void write_comparison(record_sink& file, probe_name name, double probe_value, double x, textio::field_memo& memo) {
   switch (probe::compare(probe_value, x)) {
     case probe::ordering::equal: report::write_equal_record(file, name); return;
-    case probe::ordering::greater: report::write_greater_record(file, name, probe_value - x); return;
+    case probe::ordering::greater: report::write_greater_record(file, name, probe_value - x, &memo); return;
     case probe::ordering::less:
     case probe::ordering::unordered: report::write_less_record(file, name, probe_value - x); return;
   }
 }
 
-// The records of one x, written to a sink that remembers rendered fields.
-double write_records_of(record_sink& file, double x, double previous_ulp) {
+}  // namespace
+
+double write_x_records(record_sink& file, double x, double previous_ulp, textio::field_memo& memo) {
   const double u = probe::ULP(x);
   const probe::probes p = probe::make_probes(x, u);
   if (!(u == previous_ulp)) report::write_header_block(file);
 
   const std::int32_t e = probe::exponent(x);
   const std::int32_t width_now = probe::digit_count(e);
-  report::write_x_record(file, x, probe::fraction(x), e, u, width_now);
+  report::write_x_record(file, x, probe::fraction(x), e, u, width_now, &memo);
   report::write_after_x_record(file);
 
-  report::write_probe_record(file, probe_name::x1, p.x1, probe::fraction(p.x1));
-  write_comparison(file, probe_name::x1, p.x1, x);
-  report::write_probe_record(file, probe_name::x2, p.x2, probe::fraction(p.x2));
-  write_comparison(file, probe_name::x2, p.x2, x);
+  report::write_probe_record(file, probe_name::x1, p.x1, probe::fraction(p.x1), &memo);
+  write_comparison(file, probe_name::x1, p.x1, x, memo);
+  report::write_probe_record(file, probe_name::x2, p.x2, probe::fraction(p.x2), &memo);
+  write_comparison(file, probe_name::x2, p.x2, x, memo);
 
   if (p.x2 > x) {
     report::write_x3_lead_record(file);
-    report::write_probe_record(file, probe_name::x3, p.x3, probe::fraction(p.x3));
+    report::write_probe_record(file, probe_name::x3, p.x3, probe::fraction(p.x3), &memo);
     if (p.x3 > x)
-      report::write_greater_record(file, probe_name::x3, p.x3 - x);
+      report::write_greater_record(file, probe_name::x3, p.x3 - x, &memo);
     else if (p.x3 == x)
       report::write_equal_record(file, probe_name::x3);
   }
   return u;
-}
-
-}  // namespace
-
-double write_x_records(record_sink& file, double x, double previous_ulp) {
-  if (file.memo() != nullptr) return write_records_of(file, x, previous_ulp);
-  textio::remembering_sink remembering(file);
-  return write_records_of(remembering, x, previous_ulp);
 }
 
 void sweep_range(record_sink& file, double x_start, double x_end, double x_step, sweep_watcher* watcher) {
@@ -69,9 +64,9 @@ void sweep_range(record_sink& file, double x_start, double x_end, double x_step,
   double x = x_start;
   const double step = x_step;
   double previous_ulp = 0.0;
-  textio::remembering_sink remembering(file);
+  textio::field_memo memo;
   for (std::int32_t left = count; left > 0; --left) {
-    previous_ulp = write_x_records(remembering, x, previous_ulp);
+    previous_ulp = write_x_records(file, x, previous_ulp, memo);
     x = x + step;
     if (watcher != nullptr && left % sweep_watcher::x_between_looks == 0) watcher->swept(count - left + 1, count);
   }

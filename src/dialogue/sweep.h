@@ -6,11 +6,10 @@
 
 #include <cstdint>
 
+#include "textio/field_memo.h"
 #include "textio/record.h"
 
 namespace ulpscope::dialogue {
-
-using textio::record_sink;
 
 // Told how far a sweep has come, every `x_between_looks` x: often enough for
 // a status line, rarely enough to cost nothing per x.
@@ -24,10 +23,12 @@ class sweep_watcher {
 };
 
 // Sweeps x from x_start by x_step, trunc(((x_end + x_step) - x_start) / x_step) times.
-void sweep_range(record_sink& file, double x_start, double x_end, double x_step,
+void sweep_range(textio::record_sink& file, double x_start, double x_end, double x_step,
                  sweep_watcher* watcher = nullptr);
 
-// The records of one x; returns its ulp, the previous ulp of the next x.
-double write_x_records(record_sink& file, double x, double previous_ulp);
+// The records of one x; returns its ulp, the previous ulp of the next x. The
+// number fields are rendered through `memo`, which the records of the x
+// before it may have filled.
+double write_x_records(textio::record_sink& file, double x, double previous_ulp, textio::field_memo& memo);
 
 }  // namespace ulpscope::dialogue

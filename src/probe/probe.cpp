@@ -1,7 +1,12 @@
 // Bit-level decomposition of binary64 and the probe arithmetic of one x.
+//
+// Decomposition and ulp read and build the fields of the bits (double_bits.h),
+// so the run modes cannot change them; the probes are plain double operations
+// and run under the modes, which is what the tool studies.
 #include "probe/probe.h"
 
-#include <bit>
+#include "probe/double_bits.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -13,40 +18,32 @@
 namespace ulpscope::probe {
 namespace {
 
-constexpr std::uint64_t sign_mask = 1ull << 63;
-constexpr std::uint64_t exponent_mask = 0x7FFull << 52;
-constexpr std::uint64_t quiet_bit = 1ull << 51;
 constexpr int fraction_biased_exponent = 1022;  // puts |fraction| in [0.5, 1)
-
-constexpr int biased_exponent(std::uint64_t bits) { return static_cast<int>((bits >> 52) & 0x7FF); }
-
-constexpr bool is_normal_field(int biased) { return biased != 0 && biased != 0x7FF; }
 
 }  // namespace
 
 std::int32_t exponent(double x) noexcept {
-  const int biased = biased_exponent(std::bit_cast<std::uint64_t>(x));
-  return is_normal_field(biased) ? biased - fraction_biased_exponent : 0;
+  const double_bits fields(x);
+  return fields.kind() == double_class::normal ? fields.biased_exponent() - fraction_biased_exponent : 0;
 }
 
 double fraction(double x) noexcept {
-  const std::uint64_t bits = std::bit_cast<std::uint64_t>(x);
-  const int biased = biased_exponent(bits);
-  if (is_normal_field(biased)) {
-    const std::uint64_t replaced =
-        (bits & ~exponent_mask) | (static_cast<std::uint64_t>(fraction_biased_exponent) << 52);
-    return std::bit_cast<double>(replaced);
+  const double_bits fields(x);
+  switch (fields.kind()) {
+    case double_class::normal: return fields.with_biased_exponent(fraction_biased_exponent);
+    case double_class::not_a_number: return fields.quieted();
+    default: return x;
   }
-  const bool is_nan = biased == 0x7FF && (bits & ~(sign_mask | exponent_mask)) != 0;
-  return is_nan ? std::bit_cast<double>(bits | quiet_bit) : x;
 }
 
 double ULP(double x) noexcept {
   // Step 1: n = exponent(x) - 53 lies in -1074..971, since exponent(x) >= -1021.
   const int n = exponent(x) - 53;
   // Step 2: 2^n as bits: a normal power, a subnormal power, or (below -1074) zero.
-  if (n >= -1022) return std::bit_cast<double>(static_cast<std::uint64_t>(n + 1023) << 52);
-  if (n >= -1074) return std::bit_cast<double>(1ull << (n + 1074));
+  if (n >= 1 - double_bits::exponent_bias)
+    return double_bits::from_fields(false, n + double_bits::exponent_bias, 0);
+  if (n >= double_bits::subnormal_scale)
+    return double_bits::from_fields(false, 0, std::uint64_t{1} << (n - double_bits::subnormal_scale));
   return 0.0;
 }
 

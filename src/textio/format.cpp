@@ -6,62 +6,28 @@
 // which is why "x2 =x" stays five characters although its layout tabs to 14.
 // The buffer lives on the stack (512 characters, far more than any record of
 // the tool) and moves to the heap only for a longer record, so nothing is cut.
-// Through a remembering_sink, a number field whose value that field showed
-// before copies the text from the sink's field_memo instead of rendering it.
+// With a field memo, a number field whose value that field showed before
+// copies the text from the memo instead of rendering it.
 #include "textio/format.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
+#include <string>
 
-#include "textio/decimal.h"
+#include "textio/byte_copy.h"
+#include "textio/field_memo.h"
+#include "textio/fields.h"
 
 namespace ulpscope::textio {
 namespace {
 
 // Field widths beyond this are taken as this; no layout comes near it.
 constexpr int max_field_width = 32767;
-// Long enough for any number text before alignment (80 digits, sign, point,
-// exponent).
-constexpr std::size_t number_text_size = 2 * max_decimal_digits + 16;
 
-std::size_t fill(char* out, int width, char filler) {
+std::size_t fill_with_asterisks(char* out, int width) {
   if (width <= 0) return 0;
-  std::memset(out, filler, static_cast<std::size_t>(width));
-  return static_cast<std::size_t>(width);
-}
-
-// `text` right-aligned in `width` columns, or asterisks when it does not fit.
-std::size_t right_align(std::string_view text, int width, char* out) {
-  if (width <= 0) return 0;
-  const auto columns = static_cast<std::size_t>(width);
-  if (text.size() > columns) return fill(out, width, '*');
-  const std::size_t blanks = columns - text.size();
-  detail::fill_blanks(out, blanks);
-  detail::copy_bytes(out + blanks, text.data(), text.size());
-  return columns;
-}
-
-// `text` from the field's first column, then blanks (NaN and Infinity of the
-// scientific field start in its second column, after a blank).
-std::size_t left_align(std::string_view text, int width, char* out) {
-  if (width <= 0) return 0;
-  const auto columns = static_cast<std::size_t>(width);
-  if (text.size() > columns) return fill(out, width, '*');
-  std::memcpy(out, text.data(), text.size());
-  std::memset(out + text.size(), ' ', columns - text.size());
-  return columns;
-}
-
-// The positional form of the general field: right-aligned in the first w - 4
-// columns, four blanks after it.
-std::size_t place_positional(std::string_view text, int width, char* out) {
-  if (width < 4 || text.empty() || text.size() > static_cast<std::size_t>(width - 4)) {
-    return fill(out, width, '*');
-  }
-  right_align(text, width - 4, out);
-  detail::fill_blanks(out + (width - 4), 4);
+  std::memset(out, '*', static_cast<std::size_t>(width));
   return static_cast<std::size_t>(width);
 }
 
@@ -127,8 +93,8 @@ class record_buffer {
 // ---- The interpreter ------------------------------------------------------
 
 struct layout_run {
-  layout_run(record_sink& destination, std::span<const item> all_items, std::int32_t width)
-      : sink(destination), items(all_items), width_now(width), memo(destination.memo()) {}
+  layout_run(record_sink& destination, std::span<const item> all_items, std::int32_t width, field_memo* fields)
+      : sink(destination), items(all_items), width_now(width), memo(fields) {}
 
   record_sink& sink;
   std::span<const item> items;
@@ -167,23 +133,12 @@ std::size_t render_number_field(field_memo* memo, const layout_item& field, doub
   return written;
 }
 
-// The key of a field in the memo: kind, width, digits and letter; never 0.
-std::uint32_t memo_key(const layout_item& field, int width) {
-  return static_cast<std::uint32_t>(field.op) << 24 | static_cast<std::uint32_t>(width) << 16 |
-         static_cast<std::uint32_t>(field.digits & 0xFF) << 8 | static_cast<unsigned char>(field.letter);
-}
-
-// Direct-mapped: a value that meets another in its slot takes the slot.
-std::size_t memo_slot(std::uint64_t bits, std::uint32_t key, std::size_t slots) {
-  return static_cast<std::size_t>(((bits ^ key) * 0x9E3779B97F4A7C15ull) >> 59) % slots;
-}
-
 // One data field for one item. An item of another kind than the field's
 // cannot be shown and fills the field with asterisks, like a value too wide.
 void write_data_field(layout_run& run, const layout_item& field, const item& value) {
   const int width = field_width(field, run.width_now);
   if (!kind_fits(field.op, value.type)) {
-    run.record.advance(fill(run.record.field_at_position(static_cast<std::size_t>(width)), width, '*'));
+    run.record.advance(fill_with_asterisks(run.record.field_at_position(static_cast<std::size_t>(width)), width));
     return;
   }
   const std::size_t room =
@@ -255,126 +210,11 @@ bool carry_out(layout_run& run, layout shape) {
 
 }  // namespace
 
-const char* field_memo::find(double value, const layout_item& field, int width) const {
-  if (width <= 0 || width > max_width) return nullptr;
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const std::uint32_t key = memo_key(field, width);
-  const entry& slot = entries_[memo_slot(bits, key, entries_.size())];
-  return slot.field == key && slot.bits == bits ? slot.text.data() : nullptr;
-}
-
-void field_memo::remember(double value, const layout_item& field, int width, const char* text) {
-  if (width <= 0 || width > max_width) return;
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const std::uint32_t key = memo_key(field, width);
-  entry& slot = entries_[memo_slot(bits, key, entries_.size())];
-  slot.bits = bits;
-  slot.field = key;
-  detail::copy_bytes(slot.text.data(), text, static_cast<std::size_t>(width));
-}
-
 void write_formatted_record(record_sink& sink, layout shape, std::span<const item> items,
-                            std::int32_t width_now) {
-  layout_run run(sink, items, width_now);
+                            std::int32_t width_now, field_memo* memo) {
+  layout_run run(sink, items, width_now, memo);
   carry_out(run, shape);  // out of items or out of layout: either way the record ends
   run.record.deliver(sink);
-}
-
-std::size_t render_text_field(std::string_view text, int width, char* out) {
-  if (width <= 0) {
-    detail::copy_bytes(out, text.data(), text.size());
-    return text.size();
-  }
-  const auto columns = static_cast<std::size_t>(width);
-  if (text.size() >= columns) {
-    std::memcpy(out, text.data(), columns);
-    return columns;
-  }
-  return right_align(text, width, out);
-}
-
-std::size_t render_integer_field(std::int32_t value, int width, char* out) {
-  std::array<char, 12> text;
-  char* end = text.data() + text.size();
-  char* at = end;
-  // The magnitude as unsigned, so the most negative value keeps its ten digits.
-  std::uint32_t magnitude =
-      value < 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-  do {
-    *--at = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) *--at = '-';
-  return right_align({at, static_cast<std::size_t>(end - at)}, width, out);
-}
-
-std::size_t render_scientific_field(double value, int width, int digits, char letter, char* out) {
-  const int after_point = std::clamp(digits, 0, max_decimal_digits - 1);
-  switch (classify_double(value)) {
-    case double_class::not_a_number: return left_align(" NaN", width, out);
-    case double_class::infinity:
-      return left_align(sign_bit_set(value) ? " -Infinity" : " Infinity", width, out);
-    case double_class::zero: {
-      // Step 3: zero of either sign, no scale, no minus sign.
-      std::array<char, number_text_size> text;
-      char* at = text.data();
-      *at++ = '0';
-      *at++ = '.';
-      at = std::fill_n(at, after_point, '0');
-      *at++ = letter;
-      at = std::copy_n("+00", 3, at);
-      return right_align({text.data(), static_cast<std::size_t>(at - text.data())}, width, out);
-    }
-    case double_class::finite: break;
-  }
-  std::array<char, number_text_size> text;
-  const std::size_t length =
-      write_exponent_text(value, after_point, letter, exponent_style::letter_then_two_digits, text.data());
-  return right_align({text.data(), length}, width, out);
-}
-
-std::size_t render_general_field(double value, int width, int digits, char* out) {
-  // The decision digits need digits + places <= max_decimal_digits.
-  const int significant = std::clamp(digits, 1, max_decimal_digits / 2 - 1);
-  switch (classify_double(value)) {
-    case double_class::not_a_number: return right_align("NaN", width, out);
-    case double_class::infinity:
-      return right_align(sign_bit_set(value) ? "-Infinity" : "Infinity", width, out);
-    case double_class::zero: {
-      // Step 3: "0." and d - 1 zeros in the positional place, no minus sign.
-      std::array<char, number_text_size> text{'0', '.'};
-      std::fill_n(text.data() + 2, significant - 1, '0');
-      return place_positional({text.data(), static_cast<std::size_t>(significant + 1)}, width, out);
-    }
-    case double_class::finite: break;
-  }
-  // Step 4: the decision digits. Past d + places significant digits the cap no
-  // longer matters: a value that large takes the exponent form anyway.
-  const int places = std::max(17, significant + 2);
-  const int cap = std::clamp(width, 1, significant + places);
-  std::array<char, number_text_size> text;
-  const number_text shown = write_number_text(value, significant, places, cap, 'E',
-                                              exponent_style::letter_then_two_digits, text.data());
-  // Step 6: the exponent form, the scientific text with the letter E.
-  if (!shown.form.positional) return right_align({text.data(), shown.length}, width, out);
-  // Step 5: the positional form. The "0" before the point goes only when the
-  // text would not fit with it.
-  std::size_t length = shown.length;
-  if (shown.form.integer_digits == 0 && length + 4 > static_cast<std::size_t>(std::max(width, 0)))
-    length = write_positional_text(value, significant, false, text.data());
-  return place_positional({text.data(), length}, width, out);
-}
-
-std::string scientific_field(double value, int width, int digits, char letter) {
-  std::string field(static_cast<std::size_t>(std::max(width, 0)), ' ');
-  field.resize(render_scientific_field(value, width, digits, letter, field.data()));
-  return field;
-}
-
-std::string general_field(double value, int width, int digits) {
-  std::string field(static_cast<std::size_t>(std::max(width, 0)), ' ');
-  field.resize(render_general_field(value, width, digits, field.data()));
-  return field;
 }
 
 }  // namespace ulpscope::textio

@@ -355,7 +355,7 @@ free_form_item read_item(console_input& in) {
   // A repeat form: the count must be at least 1 ("0*5" is not a count).
   const std::int64_t count = *first.repeat_count;
   if (count == 0) return {read_status::syntax_error, 0, std::nullopt};
-  // Step 6 of the form: nothing after the star is `count` null values; a
+  // Nothing after the star is `count` null values; a
   // ")" there is where a value would begin, so it goes to the value.
   if (ends_value(in.peek()) && in.peek() != ')') return {read_status::ok, count, std::nullopt};
   const scanned_value repeated = read_value(in, false);

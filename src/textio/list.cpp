@@ -11,17 +11,18 @@
 #include <array>
 #include <cstring>
 
-#include "textio/decimal.h"
-#include "textio/format.h"
+#include "probe/double_bits.h"
+#include "textio/byte_copy.h"
+#include "textio/number_text.h"
 
 namespace ulpscope::textio {
 namespace {
 
 // Positional texts stand right-aligned in the first 19 columns of the field.
 constexpr int positional_columns = 19;
-constexpr int list_digits = 15;      // significant digits in positional form
-constexpr int decision_places = 17;  // places after the point of the decision digits
-constexpr int decision_cap = 24;     // at most this many significant decision digits
+// 15 significant digits in positional form; decision digits rounded to 17
+// places after the point, at most 24 significant ones.
+constexpr detail::number_shape list_number_shape{15, 17, 24, 'E', detail::exponent_style::letter_then_three_digits};
 
 class list_line {
  public:
@@ -36,7 +37,7 @@ class list_line {
     length_ += static_cast<int>(bytes.size());
   }
 
-  // Step 2.1: the blank that starts a line, placed before its first text.
+  // The blank that starts a line, placed before its first text.
   void place_leading_blank() {
     place(" ");
     leading_blank_pending_ = false;
@@ -54,7 +55,7 @@ class list_line {
   void place_text(std::string_view text);
   void place_double(double value);
 
-  // Step 4: a record without items is one blank.
+  // A record without items is one blank.
   void finish() {
     if (empty()) place(" ");
     end_line();
@@ -72,16 +73,16 @@ class list_line {
 
 void list_line::place_text(std::string_view text) {
   const auto fits = [&] { return text.size() <= static_cast<std::size_t>(remaining()); };
-  // Step 2.1 and 2.2: leading blank, then a separator after a double only.
+  // Step 1: the leading blank, then a separator after a double only.
   if (leading_blank_pending_ && fits()) place_leading_blank();
   if (previous_was_double_ && remaining() > 0) place(" ");
   previous_was_double_ = false;
-  // Step 2.3: the text as it is, a TAB included.
+  // Step 2: the text as it is, a TAB included.
   if (fits()) {
     place(text);
     return;
   }
-  // Step 2.4: a text that does not fit goes on a line of its own, cut if need be.
+  // Step 3: a text that does not fit goes on a line of its own, cut if need be.
   if (!empty() && !holds_only_leading_blank()) end_line();
   cut_text(text);
 }
@@ -101,7 +102,7 @@ void list_line::cut_text(std::string_view text) {
 }
 
 void list_line::place_double(double value) {
-  // Step 3.1: the field goes whole on a line.
+  // The field goes whole on a line.
   if (list_number_width > remaining()) end_line();
   std::array<char, list_number_width> field;
   format_list_double(value, field.data());
@@ -133,18 +134,20 @@ void write_list_record(record_sink& sink, std::span<const item> items) {
 
 void format_list_double(double value, char* out) {
   std::memset(out, ' ', list_number_width);
-  switch (classify_double(value)) {
-    case double_class::not_a_number: return place_in_field("NaN", 1, out);
-    case double_class::infinity:
-      return place_in_field(sign_bit_set(value) ? "-Infinity" : "Infinity", 1, out);
-    case double_class::zero: return place_in_field("0.000000000000000E+000", 2, out);
-    case double_class::finite: break;
+  const probe::double_bits fields(value);
+  // Step 1: NaN, the infinities and zero, each one fixed text.
+  switch (fields.kind()) {
+    case probe::double_class::not_a_number: return place_in_field("NaN", 1, out);
+    case probe::double_class::infinity: return place_in_field(fields.negative() ? "-Infinity" : "Infinity", 1, out);
+    case probe::double_class::zero: return place_in_field("0.000000000000000E+000", 2, out);
+    default: break;
   }
-  std::array<char, 2 * max_decimal_digits> text;
-  const number_text shown = write_number_text(value, list_digits, decision_places, decision_cap, 'E',
-                                              exponent_style::letter_then_three_digits, text.data());
-  // Step 5: 16 or 17 characters (one more with "-") in the first 19 columns.
-  // Step 6: 16 significant digits, "E", sign and three exponent digits.
+  // Step 2: the form from the decision digits, and its text.
+  std::array<char, detail::number_text_size> text;
+  const detail::number_text shown = detail::write_number_text(value, list_number_shape, text.data());
+  // Step 3: a positional text (16 or 17 characters, one more with "-") ends
+  // in column 19; an exponent text (16 significant digits, "E", sign and
+  // three exponent digits) ends in the last column.
   const std::size_t columns = shown.form.positional ? positional_columns : list_number_width;
   place_in_field({text.data(), shown.length}, columns - shown.length, out);
 }

@@ -1,5 +1,5 @@
 // Powers of ten to 128 bits for the fast path of decimal_digits, computed at
-// compile time from exact big integers. Private to textio/decimal.cpp.
+// compile time from exact big integers. Private to the fast path, textio/decimal_fast.cpp.
 //
 // The one fact to know: 10^k is kept truncated, so a product with it is at most
 // one unit of its last bit low; 10^0..10^55 are exact.
@@ -35,7 +35,7 @@ struct big_number {
 constexpr int bit_length(const big_number& number) {
   for (int i = static_cast<int>(number.limbs.size()) - 1; i >= 0; --i) {
     if (number.limbs[static_cast<std::size_t>(i)] != 0)
-      return 32 * i + std::bit_width(number.limbs[static_cast<std::size_t>(i)]);
+      return 32 * i + static_cast<int>(std::bit_width(number.limbs[static_cast<std::size_t>(i)]));
   }
   return 0;
 }

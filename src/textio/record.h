@@ -25,16 +25,12 @@ constexpr item text_item(std::string_view text) { return {item::kind::text, text
 constexpr item real_item(double value) { return {item::kind::real, {}, value, 0}; }
 constexpr item integer_item(std::int32_t value) { return {item::kind::integer, {}, 0.0, value}; }
 
-class field_memo;  // textio/format.h
-
 // A destination of records: the console or the results file.
 class record_sink {
  public:
   virtual ~record_sink() = default;
   // `bytes` is one whole record, terminator included unless it is held.
   virtual void write_record(std::string_view bytes) = 0;
-  // Texts of fields rendered before, shared by the records written here; none by default.
-  virtual field_memo* memo() { return nullptr; }
 };
 
 }  // namespace ulpscope::textio

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "textio/input.h"
+#include "textio/results_name.h"
 
 namespace ulpscope::textio {
 namespace {
@@ -32,8 +33,6 @@ constexpr std::array severe_messages{
     severe_message{severe::conversion_error, "input conversion error, unit %d, file %s"},
 };
 
-constexpr std::size_t name_field_length = 260;
-constexpr std::size_t name_used_length = 256;
 constexpr std::size_t full_path_limit = 256;
 
 std::string_view message_text(severe number) {
@@ -50,11 +49,6 @@ severe severe_for(platform::open_error error) {
     case platform::open_error::bad_name: return severe::bad_file_name;
     default: return severe::open_failure;
   }
-}
-
-std::string_view trim_trailing_blanks(std::string_view text) {
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
 }
 
 // The part of a name before its last ".", which is what device names match.
@@ -77,13 +71,6 @@ std::string severe_diagnostic(severe number, int unit, std::string_view file) {
   line.append(text.substr(file_at + 2));
   line.append(record_terminator);
   return line;
-}
-
-std::string_view results_file_name(std::string_view name_field) {
-  std::string_view name = name_field.substr(0, std::min(name_field.size(), name_used_length));
-  while (!name.empty() && name.front() == ' ') name.remove_prefix(1);
-  while (!name.empty() && (name.back() == ' ' || name.back() == '\0')) name.remove_suffix(1);
-  return name;
 }
 
 // Console output: standard output, one write per record.
@@ -152,17 +139,14 @@ streams::~streams() = default;
 record_sink& streams::console() { return *console_; }
 record_sink& streams::results() { return *results_; }
 
-void streams::open_results_file(std::string_view name_field) {
+void streams::open_results_file(std::string_view field) {
   // Step 1: the name, and the names the tool refuses before touching any file:
-  // a cut that reached the extension, an empty base name, or a NUL byte (the
+  // one the 256-character cut would change, or one with a NUL byte (the
   // system would stop the name there and replace some other file).
-  const std::string name(results_file_name(name_field));
+  const std::string name(results_file_name(field));
   std::string shown = system_.full_path(name);
   if (shown.size() > full_path_limit) shown = name;
-  const bool cut_into_extension =
-      trim_trailing_blanks(name_field.substr(0, std::min(name_field.size(), name_field_length))).size() >
-      name_used_length;
-  if (cut_into_extension || name == ".rez" || name.find('\0') != std::string::npos)
+  if (cut_changes_name(field) || name.find('\0') != std::string::npos)
     fail(severe::bad_file_name, results_file_unit, shown);
 
   // Step 2: the device names.

@@ -44,10 +44,6 @@ struct process_end {
 // "ulpscope: severe (24): end-of-file during read, unit -4, file CONIN$\r\n"
 std::string severe_diagnostic(severe number, int unit, std::string_view file);
 
-// The name a 260-character results-file field opens: its first 256 characters
-// without leading blanks and trailing blanks or NULs.
-std::string_view results_file_name(std::string_view name_field);
-
 class streams {
  public:
   explicit streams(platform::system_interface& system);
@@ -59,9 +55,9 @@ class streams {
   // Requires: open_results_file has been called.
   record_sink& results();
 
-  // Creates or keeps the file that `name_field` names; fails with 9, 29, 30,
-  // 42 or 43. The old content stays until the first record replaces it.
-  void open_results_file(std::string_view name_field);
+  // Creates or keeps the file that `field` names (textio/results_name.h);
+  // fails with 9, 29, 30, 42 or 43. The old content stays until the first record replaces it.
+  void open_results_file(std::string_view field);
 
   // Answers from the console; 24, 59 and 64 end the process.
   void read_text(std::span<char> out);

@@ -1,5 +1,4 @@
-// The dialogue over an in-memory system: the results-file name field, and the
-// ends of a run.
+// The dialogue over an in-memory system: the ends of a run.
 #include "dialogue/dialogue.h"
 
 #include <gtest/gtest.h>
@@ -12,36 +11,6 @@ namespace {
 
 namespace dialogue = ulpscope::dialogue;
 namespace probe = ulpscope::probe;
-
-dialogue::name_field as_field(const std::string& text) {
-  dialogue::name_field field;
-  field.fill(' ');
-  std::copy_n(text.begin(), std::min(text.size(), field.size()), field.begin());
-  return field;
-}
-
-std::string content(const dialogue::name_field& field) {
-  const std::string text(field.begin(), field.end());
-  return text.substr(0, text.find_last_not_of(' ') + 1);
-}
-
-TEST(ResultsFileField, FromTheBaseName) {
-  struct field_case {
-    std::string base;
-    std::string expected;
-  };
-  const field_case cases[] = {
-      {"t", "t.rez"},
-      {"t   ", "t.rez"},
-      {"  t", "  t.rez"},
-      {"", ".rez"},
-      {std::string(256, 'a'), std::string(256, 'a') + ".rez"},
-      {std::string(257, 'a'), std::string(257, 'a') + ".re"},
-      {std::string(259, 'a'), std::string(259, 'a') + "."},
-      {std::string(260, 'a'), std::string(260, 'a')},
-  };
-  for (const auto& c : cases) EXPECT_EQ(content(dialogue::results_file_field(as_field(c.base))), c.expected);
-}
 
 using Runs = test_support::RunModes;
 

@@ -104,27 +104,43 @@ TEST_P(BadNames, Are43AndTouchNothing) {
   EXPECT_EQ(folder_contents(folder.path()), before);
 }
 
-// An empty base name would open ".rez"; a name cut into its extension the cut
-// name (the folder keeps the last part short enough to exist); a NUL byte
-// the name before it.
+// A name cut into its extension would open the cut name (the folder keeps
+// the last part short enough to exist); a NUL byte the name before it.
 INSTANTIATE_TEST_SUITE_P(Names, BadNames,
-                         testing::Values(bad_name_case{"empty", "", ".rez"}, bad_name_case{"blanks", "   ", ".rez"},
-                                         bad_name_case{"cut in the extension", "s/" + std::string(251, 'a'),
+                         testing::Values(bad_name_case{"cut in the extension", "s/" + std::string(251, 'a'),
                                                        "s/" + std::string(251, 'a') + ".re"},
                                          bad_name_case{"cut before the extension", "s/" + std::string(298, 'b'),
                                                        "s/" + std::string(254, 'b')},
                                          bad_name_case{"NUL byte", std::string("a\0b", 3), "a"}));
 
+// 250 characters in a folder "s/", with ".rez", make 256: the longest name
+// the open uses whole. Its last part is short enough for the file system, so
+// the file is written; one character more is refused before any open.
 TEST(Failures, LongestNameThatKeepsItsExtensionIsAccepted) {
   e2e::scratch_folder folder;
-  // 252 characters + ".rez" is 256: too long for one file name on Linux, so the
-  // system refuses it, but the name itself was not cut.
-  const auto run = e2e::run_tool({.input = std::string(252, 'c') + "\n1 0 1\n", .folder = folder.path()});
-  EXPECT_EQ(run.status, 43);
-  EXPECT_NE(run.errors.find(std::string(252, 'c') + ".rez"), std::string::npos);
-  const auto shorter = e2e::run_tool({.input = std::string(200, 'c') + "\n1 0 1\n", .folder = folder.path()});
-  EXPECT_EQ(shorter.status, 0) << shorter.errors;
-  EXPECT_TRUE(std::filesystem::exists(folder / (std::string(200, 'c') + ".rez")));
+  std::filesystem::create_directory(folder / "s");
+  const std::string longest = "s/" + std::string(250, 'c');
+  const auto run = e2e::run_tool({.input = longest + "\n1 1 1\nn\n", .folder = folder.path()});
+  EXPECT_EQ(run.status, 0) << run.errors;
+  EXPECT_NE(run.output.find("Fisier de rezultate: " + longest + ".rez\r\n"), std::string::npos);
+  const std::string file = e2e::read_file(folder / (longest + ".rez"));
+  EXPECT_EQ(file.rfind(" Model: x =s*2^exponent*fractie\r\n", 0), 0u);
+  EXPECT_NE(file.find("x:  1.000000000000000D+00"), std::string::npos);
+
+  const auto one_more = e2e::run_tool({.input = longest + "c\n1 1 1\nn\n", .folder = folder.path()});
+  EXPECT_EQ(one_more.status, 43);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "s"), {}), 1);
+}
+
+// An empty or all-blank base name names the file ".rez".
+TEST(Failures, EmptyBaseNameWritesDotRez) {
+  for (const std::string base : {"", "   "}) {
+    e2e::scratch_folder folder;
+    const auto run = e2e::run_tool({.input = base + "\n1 1 1\nn\n", .folder = folder.path()});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("\r\nFisier de rezultate: .rez\r\n"), std::string::npos) << run.output;
+    EXPECT_EQ(e2e::read_file(folder / ".rez").rfind(" Model: x =s*2^exponent*fractie\r\n", 0), 0u);
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -136,6 +137,12 @@ TEST_F(RunModes, NaNProbesAreUnordered) {
   EXPECT_EQ(probe::compare(p.x2, nan), ordering::unordered);
 }
 
+TEST_F(RunModes, AProbeBelowXIsLess) {
+  EXPECT_EQ(probe::compare(0.5, 1.0), ordering::less);
+  EXPECT_EQ(probe::compare(-std::numeric_limits<double>::infinity(), -1.0), ordering::less);
+  EXPECT_EQ(probe::compare(-0x1p-1022, 0.0), ordering::less);
+}
+
 TEST_F(RunModes, SubnormalsCompareEqualToZero) {
   volatile double subnormal = min_subnormal;
   EXPECT_EQ(probe::compare(subnormal, 0.0), ordering::equal);
@@ -163,6 +170,27 @@ TEST_F(RunModes, TruncationToInt32) {
   for (const auto& c : cases) {
     volatile double q = c.q;
     EXPECT_EQ(probe::truncate_to_int32(q), c.expected) << c.q;
+  }
+}
+
+// The run modes round to nearest whatever rounding was set before them: each
+// sum below rounds differently under every other rounding.
+TEST(Modes, RunModesRoundToNearestWhateverTheRoundingWas) {
+  const std::uint32_t saved = probe::current_modes();
+  for (const int rounding : {FE_TOWARDZERO, FE_UPWARD, FE_DOWNWARD}) {
+    ASSERT_EQ(std::fesetround(rounding), 0);
+    probe::set_run_modes();
+    volatile double one = 1.0;
+    volatile double three_quarter_ulp = 0x1.8p-53;
+    volatile double quarter_ulp = 0x1p-54;
+    const double up = one + three_quarter_ulp;
+    const double down = one + quarter_ulp;
+    const double negative_up = -one - three_quarter_ulp;
+    probe::restore_modes(saved);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(up, 1.0 + 0x1p-52) << rounding;
+    EXPECT_EQ(down, 1.0) << rounding;
+    EXPECT_EQ(negative_up, -1.0 - 0x1p-52) << rounding;
   }
 }
 

@@ -8,10 +8,11 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "probe/double_bits.h"
 
 namespace test_support {
 
@@ -53,17 +54,10 @@ inline void multiply_by_power(big_number& number, std::uint64_t base, int power,
 
 }  // namespace detail
 
-// Requires: value finite and nonzero (the sign is ignored).
-inline exact_decimal exact_value(double value) {
-  const auto bits = std::bit_cast<std::uint64_t>(value);
-  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
-  std::uint64_t mantissa = bits & ((1ull << 52) - 1);
-  int q = -1074;
-  if (biased != 0) {
-    mantissa |= 1ull << 52;
-    q = biased - 1075;
-  }
-  detail::big_number number{mantissa % 1000000000u, mantissa / 1000000000u};
+// significand * 2^q exactly. Requires: significand nonzero.
+inline exact_decimal exact_product(std::uint64_t significand, int q) {
+  detail::big_number number{significand % 1000000000u, significand / 1000000000u % 1000000000u,
+                            significand / 1000000000u / 1000000000u};
   if (q >= 0) {
     detail::multiply_by_power(number, 2, q, 29);
   } else {
@@ -78,6 +72,12 @@ inline exact_decimal exact_value(double value) {
   exact_decimal result{digits, static_cast<int>(digits.size()) + (q >= 0 ? 0 : q)};
   result.digits.erase(result.digits.find_last_not_of('0') + 1);
   return result;
+}
+
+// Requires: value finite and nonzero (the sign is ignored).
+inline exact_decimal exact_value(double value) {
+  const ulpscope::probe::double_bits fields(value);
+  return exact_product(fields.significand(), fields.scale());
 }
 
 // The exact value rounded to `count` significant digits (count <= 0: to the

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/shared.h"
 
 namespace test_support {
 
@@ -54,10 +55,9 @@ class memory_system final : public platform::system_interface {
   }
   void write_error(std::string_view bytes) override { errors.append(bytes); }
 
+  // The systems' own rule: "con" and "nul" in any case.
   platform::device device_named(std::string_view name) override {
-    if (name == "con" || name == "CON") return platform::device::console_output;
-    if (name == "nul" || name == "NUL") return platform::device::null_device;
-    return platform::device::none;
+    return platform::detail::console_or_null_device(name);
   }
   platform::open_result open_results_file(const std::string& name) override {
     if (const auto refusal = refusals.find(name); refusal != refusals.end())

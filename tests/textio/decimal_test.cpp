@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "exact_decimal.h"
+#include "probe/double_bits.h"
 #include "probe/fp_env.h"
 
 namespace ulpscope::textio {
@@ -41,10 +42,7 @@ std::string show(bool negative, const expected_digits& e) {
 double from_bits(std::uint64_t bits) { return std::bit_cast<double>(bits); }
 std::uint64_t to_bits(double value) { return std::bit_cast<std::uint64_t>(value); }
 
-bool finite_nonzero(double value) {
-  const std::uint64_t magnitude = to_bits(value) & ~(1ull << 63);
-  return magnitude != 0 && magnitude < 0x7FF0000000000000ull;
-}
+bool finite_nonzero(double value) { return probe::double_bits(value).is_finite_nonzero(); }
 
 // Random values of the kinds that stress a conversion.
 std::vector<double> sample_values() {
@@ -113,9 +111,11 @@ TEST(DecimalDigits, MatchesExactReferenceUnderRunModes) {
   std::vector<std::string> mismatches;
   const std::uint32_t saved = probe::current_modes();
   probe::set_run_modes();
+  ASSERT_TRUE(probe::run_modes_active());
+  const std::uint32_t run_modes = probe::current_modes();
   for (const double value : values) {
     const exact_decimal exact = exact_value(value);
-    const bool negative = to_bits(value) >> 63 != 0;
+    const bool negative = probe::double_bits(value).negative();
     // Places around the value's own exponent reach the "rounds to zero or to
     // one unit of the last place" band, subnormals included.
     const int near_places = std::max(0, -exact.exponent + static_cast<int>(random() % 4) - 1);
@@ -150,8 +150,7 @@ TEST(DecimalDigits, MatchesExactReferenceUnderRunModes) {
   const std::uint32_t after = probe::current_modes();
   probe::restore_modes(saved);
   EXPECT_TRUE(mismatches.empty()) << ::testing::PrintToString(mismatches);
-  EXPECT_TRUE((after & ((1u << 6) | (1u << 15))) == ((1u << 6) | (1u << 15)))
-      << "run modes were switched off";
+  EXPECT_EQ(after, run_modes) << "a conversion left the modes changed";
 }
 
 struct digits_case {

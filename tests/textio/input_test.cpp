@@ -24,6 +24,8 @@
 #include <string_view>
 #include <vector>
 
+#include "exact_decimal.h"
+#include "probe/double_bits.h"
 #include "probe/fp_env.h"
 #include "string_source.h"
 
@@ -476,58 +478,23 @@ TEST(InputDoublesTest, SubnormalsSurviveTheRunModes) {
 
 // ---- Randomised checks against exact decimal expansions ----------------------
 
-// A natural number in base 10^9, least significant limb first: enough to
-// write m x 2^e exactly in decimal.
-class exact_integer {
- public:
-  explicit exact_integer(std::uint64_t value) {
-    do {
-      limbs_.push_back(static_cast<std::uint32_t>(value % base));
-      value /= base;
-    } while (value != 0);
-  }
-  void multiply(std::uint32_t factor) {
-    std::uint64_t carry = 0;
-    for (std::uint32_t& limb : limbs_) {
-      const std::uint64_t product = std::uint64_t{limb} * factor + carry;
-      limb = static_cast<std::uint32_t>(product % base);
-      carry = product / base;
-    }
-    if (carry != 0) limbs_.push_back(static_cast<std::uint32_t>(carry));
-  }
-  std::string digits() const {
-    std::string text = std::to_string(limbs_.back());
-    for (auto limb = limbs_.rbegin() + 1; limb != limbs_.rend(); ++limb) {
-      const std::string part = std::to_string(*limb);
-      text += std::string(9 - part.size(), '0') + part;
-    }
-    return text;
-  }
-
- private:
-  static constexpr std::uint64_t base = 1'000'000'000;
-  std::vector<std::uint32_t> limbs_;
-};
-
 // digits x 10^exponent, exactly.
 struct exact_decimal {
   std::string digits;
   std::int64_t exponent;
 };
 
-// significand x 2^binary_exponent in decimal.
+// significand x 2^binary_exponent in decimal, from the shared exact reference.
 exact_decimal to_decimal(std::uint64_t significand, int binary_exponent) {
-  exact_integer number(significand);
-  for (int step = 0; step < std::abs(binary_exponent); ++step) number.multiply(binary_exponent > 0 ? 2 : 5);
-  return {number.digits(), std::min(binary_exponent, 0)};
+  if (significand == 0) return {"0", 0};
+  const test_support::exact_decimal exact = test_support::exact_product(significand, binary_exponent);
+  return {exact.digits, std::int64_t{exact.exponent} - static_cast<std::int64_t>(exact.digits.size())};
 }
 
 // The value of a finite positive double as significand x 2^exponent.
 std::pair<std::uint64_t, int> decompose(std::uint64_t value_bits) {
-  const auto biased = static_cast<int>(value_bits >> 52);
-  const std::uint64_t fraction = value_bits & 0x000FFFFFFFFFFFFF;
-  if (biased == 0) return {fraction, -1074};
-  return {fraction | (std::uint64_t{1} << 52), biased - 1075};
+  const probe::double_bits fields(from_bits(value_bits));
+  return {fields.significand(), fields.scale()};
 }
 
 // The same decimal number written in one of the forms the reader takes.

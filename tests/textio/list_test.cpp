@@ -9,14 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "recording_sink.h"
+
 namespace ulpscope::textio {
 namespace {
 
-class recording_sink : public record_sink {
- public:
-  void write_record(std::string_view bytes) override { records.emplace_back(bytes); }
-  std::vector<std::string> records;
-};
+using test_support::recording_sink;
 
 std::vector<std::string> list_records(std::span<const item> items) {
   recording_sink sink;
@@ -109,6 +107,7 @@ struct wrap_case {
 TEST(ListRecord, WrapsOntoContinuationLines) {
   static const std::string t79 = counting_text(79), t80 = counting_text(80), t200 = counting_text(200);
   static const std::string t60 = counting_text(60), t30 = counting_text(30), t90 = counting_text(90);
+  static const std::string t55 = counting_text(55), t56 = counting_text(56);
   const std::string one = format_list_double(1.0);
   const std::vector<wrap_case> cases = {
       {"79 bytes fill one line", {text_item(t79)}, {blank_then(t79)}},
@@ -131,6 +130,8 @@ TEST(ListRecord, WrapsOntoContinuationLines) {
        {text_item(""), text_item(t90)},
        {blank_then(t90, 0, 79), blank_then(t90, 79)}},
       {"a double after a long text", {text_item(t60), real_item(1.0)}, {blank_then(t60), one}},
+      {"a double that ends at column 80 stays", {text_item(t55), real_item(1.0)}, {blank_then(t55) + one}},
+      {"a double that would end at column 81 wraps", {text_item(t56), real_item(1.0)}, {blank_then(t56), one}},
   };
   for (const wrap_case& c : cases) {
     std::vector<std::string> expected;

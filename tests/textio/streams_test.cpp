@@ -33,16 +33,8 @@ TEST(Streams, DiagnosticLine) {
             "ulpscope: severe (47): write to READONLY file, unit 1, file /a/b.rez\r\n");
 }
 
-TEST(Streams, NameOfTheField) {
-  EXPECT_EQ(results_file_name(field("t.rez")), "t.rez");
-  EXPECT_EQ(results_file_name(field("  t.rez")), "t.rez");
-  EXPECT_EQ(results_file_name(field(std::string("t.rez\0\0", 7))), "t.rez");
-  EXPECT_EQ(results_file_name(std::string(258, 'a') + ".r"), std::string(256, 'a'));
-}
-
 TEST(Streams, FirstRecordReplacesTheOldContentAndEachRecordIsOneWrite) {
   memory_system system;
-  system.files["/mem/t.rez"];  // unused: names are not resolved in the map
   system.files["t.rez"].content = "old old old old old\r\n";
   const int status = run(system, [](streams& io) {
     io.open_results_file(field("t.rez"));
@@ -91,11 +83,37 @@ TEST(Streams, RefusedOpensByReason) {
 
 TEST(Streams, NamesRefusedBeforeAnyOpen) {
   const std::string cut = std::string(253, 'a') + ".rez";  // the first 256 end in ".re"
-  for (const std::string& name : {std::string(".rez"), cut, std::string("a\0b.rez", 7)}) {
+  for (const std::string& name : {cut, std::string("a\0b.rez", 7)}) {
     memory_system system;
-    EXPECT_EQ(run(system, [&](streams& io) { io.open_results_file(name + std::string(260 - std::min<std::size_t>(name.size(), 260), ' ')); }), 43);
+    EXPECT_EQ(run(system, [&](streams& io) { io.open_results_file(field(name.substr(0, 260))); }), 43);
     EXPECT_TRUE(system.files.empty());
   }
+}
+
+// An empty or blank base name gives the field ".rez", which names a file.
+TEST(Streams, EmptyBaseNameOpensDotRez) {
+  memory_system system;
+  const int status = run(system, [](streams& io) {
+    io.open_results_file(field(".rez"));
+    io.results().write_record("one\r\n");
+  });
+  EXPECT_EQ(status, 0) << system.errors;
+  EXPECT_EQ(system.files[".rez"].content, "one\r\n");
+}
+
+// The old content goes right after the first record, not later: a write that
+// fails just after it leaves that record and nothing of the old file.
+TEST(Streams, OldContentIsCutRightAfterTheFirstRecord) {
+  memory_system system;
+  system.files["c.rez"].content = std::string(100, 'o') + "\r\n";
+  system.file_bytes_left = 5;  // exactly the first record
+  const int status = run(system, [](streams& io) {
+    io.open_results_file(field("c.rez"));
+    io.results().write_record("one\r\n");
+    io.results().write_record("two\r\n");
+  });
+  EXPECT_EQ(status, 38);
+  EXPECT_EQ(system.files["c.rez"].content, "one\r\n");
 }
 
 TEST(Streams, FullDiskIs38AndKeepsWhatWasWritten) {
@@ -121,7 +139,7 @@ TEST(Streams, ConsoleWriteFailureIs38OnConout) {
 TEST(Streams, ConAndNulDevices) {
   memory_system system;
   run(system, [](streams& io) {
-    io.open_results_file(field("con.rez"));
+    io.open_results_file(field("Con.rez"));  // device names match in any case
     io.results().write_record("to the console\r\n");
   });
   EXPECT_EQ(system.output, "to the console\r\n");
