@@ -101,6 +101,20 @@ TEST(TerminalKeyWait, TypedRunWaitsForAKeyAndLeavesItForTheShell) {
   EXPECT_EQ(session.screen(), dialogue + "<exit 0>\r\n\r\n<key [k]>\r\n");
 }
 
+// An empty answer at the name prompt is a name all the same: the results go
+// to ".rez", exactly as the same answers through a pipe put them there.
+TEST(TerminalKeyWait, EmptyNameWritesDotRez) {
+  e2e::scratch_folder folder;
+  pty_session session(tool_in(folder));
+  reach_key_wait(session, "");
+  EXPECT_NE(session.screen().find(as_shown("\r\nFisier de rezultate: .rez\r\n")), std::string::npos) << session.screen();
+  session.type("k");
+  const auto end = session.wait_for_exit();
+  ASSERT_TRUE(end);
+  EXPECT_EQ(end->status, 0);
+  EXPECT_EQ(e2e::read_file(folder / ".rez"), results_file_of_whole_run(""));
+}
+
 TEST(TerminalKeyWait, TypeAheadEndsTheWaitAtOnceAndStaysPending) {
   e2e::scratch_folder folder;
   pty_session session(tool_in(folder));
