@@ -24,7 +24,7 @@ struct sweep_figures {
   std::int64_t elapsed_ms = 0;  // since the sweep began
 };
 
-// "1234567 of 10000001 x (12.3%), 35.6 MB, 4.1 M x/s, 2:13 left"
+// "1234567 of 10000001 x (12.3%), 35.6 MB, 4.1 Mx/s, 2:13 left"
 std::string status_text(const sweep_figures& figures);
 
 class sweep_progress final : public sweep_watcher {

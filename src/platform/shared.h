@@ -18,7 +18,7 @@ enum class console_event { control_c, control_break, window_close };
 
 struct console_event_end {
   std::string_view diagnostic;  // one line for standard error, written in one piece
-  int status;                   // the exit status: the event's number
+  int status;                   // the exit status (control-C: a shell's 128 + SIGINT, should the signal not end it)
   // Control-C ends the process the way the system ends an interrupted program
   // (by SIGINT, or with STATUS_CONTROL_C_EXIT), never with a status that a
   // shell or a script would take for success.
@@ -26,7 +26,7 @@ struct console_event_end {
 };
 
 inline constexpr std::array<console_event_end, 3> console_event_ends{{
-    {"ulpscope: error (200): program aborting due to control-C event\r\n", 0, true},
+    {"ulpscope: error (200): program aborting due to control-C event\r\n", 130, true},
     {"ulpscope: error (200): program aborting due to control-BREAK event\r\n", 1, false},
     {"ulpscope: error (200): program aborting due to window-CLOSE event\r\n", 2, false},
 }};

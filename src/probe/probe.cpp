@@ -8,7 +8,6 @@
 #include "probe/double_bits.h"
 
 #include <cmath>
-#include <cstdlib>
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>

@@ -1,4 +1,4 @@
-// The layout interpreter and the four field renderers of formatted records.
+// The layout interpreter of formatted records (the field renderers are in fields.cpp).
 //
 // A record is built in one buffer and handed to its sink whole: the columns
 // from 1 to the furthest one written, then CR LF unless a line hold came.
