@@ -111,7 +111,7 @@ std::vector<comparison_case> comparison_cases() {
       {"ConversionError", "b\n1 1 1\ny\n1,2,T\n", 64},
       {"TooLarge", "b\n1 1 1\ny\n1e400\n", 64},
       {"MissingFolder", "no/such\n", 29},
-      {"EmptyName", "\n", 43},
+      {"EmptyName", "\n1 1 1\nn\n", 0},
       {"NameCutIntoItsExtension", std::string(253, 'a') + "\n", 43},
       {"LongestNameThatKeepsItsExtension", std::string(252, 'c') + "\n1 0 1\n", 43},
       {"LongName", std::string(200, 'c') + "\n1 1 1\nn\n", 0},
