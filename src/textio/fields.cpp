@@ -23,17 +23,11 @@ using detail::exponent_style;
 using detail::number_text_size;
 using probe::double_class;
 
-std::size_t fill(char* out, int width, char filler) {
-  if (width <= 0) return 0;
-  std::memset(out, filler, static_cast<std::size_t>(width));
-  return static_cast<std::size_t>(width);
-}
-
 // `text` right-aligned in `width` columns, or asterisks when it does not fit.
 std::size_t right_align(std::string_view text, int width, char* out) {
   if (width <= 0) return 0;
   const auto columns = static_cast<std::size_t>(width);
-  if (text.size() > columns) return fill(out, width, '*');
+  if (text.size() > columns) return detail::fill_asterisks(out, width);
   const std::size_t blanks = columns - text.size();
   detail::fill_blanks(out, blanks);
   detail::copy_bytes(out + blanks, text.data(), text.size());
@@ -45,7 +39,7 @@ std::size_t right_align(std::string_view text, int width, char* out) {
 std::size_t left_align(std::string_view text, int width, char* out) {
   if (width <= 0) return 0;
   const auto columns = static_cast<std::size_t>(width);
-  if (text.size() > columns) return fill(out, width, '*');
+  if (text.size() > columns) return detail::fill_asterisks(out, width);
   std::memcpy(out, text.data(), text.size());
   std::memset(out + text.size(), ' ', columns - text.size());
   return columns;
@@ -55,7 +49,7 @@ std::size_t left_align(std::string_view text, int width, char* out) {
 // columns, four blanks after it.
 std::size_t place_positional(std::string_view text, int width, char* out) {
   if (width < 4 || text.empty() || text.size() > static_cast<std::size_t>(width - 4)) {
-    return fill(out, width, '*');
+    return detail::fill_asterisks(out, width);
   }
   right_align(text, width - 4, out);
   detail::fill_blanks(out + (width - 4), 4);

@@ -25,12 +25,6 @@ namespace {
 // Field widths beyond this are taken as this; no layout comes near it.
 constexpr int max_field_width = 32767;
 
-std::size_t fill_with_asterisks(char* out, int width) {
-  if (width <= 0) return 0;
-  std::memset(out, '*', static_cast<std::size_t>(width));
-  return static_cast<std::size_t>(width);
-}
-
 // ---- The record being built ----------------------------------------------
 
 class record_buffer {
@@ -138,7 +132,7 @@ std::size_t render_number_field(field_memo* memo, const layout_item& field, doub
 void write_data_field(layout_run& run, const layout_item& field, const item& value) {
   const int width = field_width(field, run.width_now);
   if (!kind_fits(field.op, value.type)) {
-    run.record.advance(fill_with_asterisks(run.record.field_at_position(static_cast<std::size_t>(width)), width));
+    run.record.advance(detail::fill_asterisks(run.record.field_at_position(static_cast<std::size_t>(width)), width));
     return;
   }
   const std::size_t room =
